@@ -1,0 +1,45 @@
+#include "browse/browse_loop.h"
+
+#include <string>
+
+#include "browse/interval_wait.h"
+#include "browse/run_control.h"
+#include "cache/purge.h"
+
+namespace kestrova {
+
+void BrowseLoop(Form2& form) {
+  const std::uint64_t generation = form.run_generation;
+  // A run superseded by a start inside its wait ends without counting or exiting.
+  auto superseded = [&] { return form.run_generation != generation; };
+
+  bool first_pass = true;
+  while (first_pass || form.ckLoop.Ticked()) {
+    first_pass = false;
+    form.WebBrowser1.SetVisible(true);
+    form.services.browser.SetSilent(true);
+    const std::int64_t item_limit = form.lstPlayList.ListCount();
+    for (std::int64_t index = 0; index < item_limit; ++index) {
+      // The list may have been replaced by a shorter one while the run waited.
+      if (index >= form.lstPlayList.ListCount()) break;
+      form.lstPlayList.SetListIndex(index);
+      form.txt_url1.SetText(form.lstPlayList.List(index));
+      std::string url = form.txt_url1.Text();
+      if (form.StopFlag == kYes) return;
+      if (form.ckCache.Ticked()) PurgeCacheForUrl(form, url);
+      form.services.browser.Navigate(url);
+      pause(form);
+      if (superseded()) return;
+    }
+    ++form.PassCount;
+    form.url1_count_txt.SetText(std::to_string(form.PassCount));
+    if (form.ckExit.Ticked()) {
+      stop_button_Click(form);
+      ExitApplication(form);
+      return;
+    }
+  }
+  stop_button_Click(form);
+}
+
+}  // namespace kestrova

@@ -1,0 +1,10 @@
+#pragma once
+// The engine of a browsing run: walks the playlist, shows each URL and waits between them.
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+void BrowseLoop(Form2& form);
+
+}  // namespace kestrova

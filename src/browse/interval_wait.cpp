@@ -1,0 +1,96 @@
+#include "browse/interval_wait.h"
+
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <limits>
+
+#include "browse/option_toggles.h"
+
+namespace kestrova {
+namespace {
+
+constexpr int kStages = 10;
+constexpr int kSlicesPerStage = 10;
+constexpr std::int64_t kMaxSliceMs = std::numeric_limits<std::int32_t>::max();
+
+std::optional<std::int32_t> FitInt32(double value) {
+  if (!(value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())) {
+    return std::nullopt;
+  }
+  return static_cast<std::int32_t>(value);
+}
+
+// Sleeps towards the slice's deadline, so that the time spent processing events does not add
+// up over the hundred slices of a wait. A lag of more than one slice (a dialog was open inside
+// the event processing) is not caught up: the wait goes on from now.
+void SleepSlice(Clock& clock, std::int64_t& deadline, std::int64_t slice_ms) {
+  deadline += slice_ms;
+  const std::int64_t now = clock.NowMs();
+  if (deadline > now) {
+    clock.SleepMs(deadline - now);
+  } else if (now - deadline > slice_ms) {
+    deadline = now;
+  }
+}
+
+}  // namespace
+
+std::optional<double> ParseInterval(const std::string& text) {
+  std::size_t begin = text.find_first_not_of(' ');
+  if (begin == std::string::npos) return std::nullopt;
+  std::size_t end = text.find_last_not_of(' ') + 1;
+  std::string number = text.substr(begin, end - begin);
+  if (number[0] == '+') number.erase(0, 1);
+  // The locale's decimal separator is accepted beside the point.
+  if (const std::lconv* conv = std::localeconv(); conv && conv->decimal_point && conv->decimal_point[0] &&
+                                                  conv->decimal_point[0] != '.' && !conv->decimal_point[1]) {
+    for (char& c : number) {
+      if (c == conv->decimal_point[0]) c = '.';
+    }
+  }
+  double value = 0;
+  const char* first = number.data();
+  const char* last = number.data() + number.size();
+  auto [ptr, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || ptr != last || !std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<std::int32_t> FixedSeconds(double interval) {
+  // nearbyint rounds a half to the even neighbour under the default rounding mode.
+  return FitInt32(std::nearbyint(interval));
+}
+
+std::optional<std::int32_t> RandomSeconds(double interval, float r) {
+  return FitInt32(std::floor(interval * static_cast<double>(r)) + 1.0);
+}
+
+void pause(Form2& form) {
+  Services& s = form.services;
+  std::int32_t seconds = 0;
+  std::int64_t deadline = s.clock.NowMs();
+  for (int stage = 0; stage < kStages; ++stage) {
+    s.pump.ProcessEvents();
+    if (form.StopFlag == kYes) return;
+
+    std::optional<double> interval = ParseInterval(form.txt_interval.Text());
+    if (!interval || *interval < 1) {
+      form.txt_interval.SetText("1");
+      interval = 1.0;
+    }
+    if (auto fixed = FixedSeconds(*interval)) seconds = *fixed;
+    if (form.chk_random.Caption() == kRandomOn) {
+      s.random.ReseedFromClock();
+      if (auto drawn = RandomSeconds(*interval, s.random.Next())) seconds = *drawn;
+    }
+
+    const std::int64_t slice_ms = static_cast<std::int64_t>(seconds) * 10;
+    for (int slice = 0; slice < kSlicesPerStage; ++slice) {
+      if (slice_ms > 0 && slice_ms <= kMaxSliceMs) SleepSlice(s.clock, deadline, slice_ms);
+      s.pump.ProcessEvents();
+    }
+  }
+}
+
+}  // namespace kestrova

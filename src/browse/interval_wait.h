@@ -1,0 +1,25 @@
+#pragma once
+// The wait after each page: ten stages of ten slices, processing window events after each slice.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+void pause(Form2& form);
+
+// The interval box read as a number of seconds: blanks around the number are allowed.
+// Nothing when the text is not a finite number.
+std::optional<double> ParseInterval(const std::string& text);
+
+// The fixed length of a stage in seconds: the interval rounded half to even, or nothing when it
+// does not fit a signed 32-bit number.
+std::optional<std::int32_t> FixedSeconds(double interval);
+
+// The random length of a stage: the whole part of interval × r, plus 1; nothing when it does not fit.
+std::optional<std::int32_t> RandomSeconds(double interval, float r);
+
+}  // namespace kestrova

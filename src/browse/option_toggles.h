@@ -1,0 +1,18 @@
+#pragma once
+// The check boxes with click handling of their own: Random shows its state in its caption, Exit
+// excludes Loop.
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+inline constexpr const char* kRandomOff = "Random - N";
+inline constexpr const char* kRandomOn = "Random - Y";
+
+void chk_random_Click(Form2& form);
+void ckExit_Click(Form2& form);
+
+// Connects the two handlers to their check boxes, so that a value set by the program counts too.
+void WireOptionToggles(Form2& form);
+
+}  // namespace kestrova

@@ -1,0 +1,10 @@
+#pragma once
+// The File menu's Hide / Show: gives the whole window to the browser and back.
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+void mnuHide_Click(Form2& form);
+
+}  // namespace kestrova

@@ -1,0 +1,100 @@
+#pragma once
+// The services through which the handlers reach the platform. The toolkit layer implements them
+// with wxWidgets and WebKitGTK; the unit tests use fakes with a virtual clock.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kestrova {
+
+// The embedded web browser's engine. Visibility and size are the WebBrowser1 control's.
+class Browser {
+ public:
+  virtual ~Browser() = default;
+  // Starts loading and returns at once; never waits for the page.
+  virtual void Navigate(const std::string& url) = 0;
+  // Cancels a load in progress; harmless when nothing is loading.
+  virtual void Stop() = 0;
+  // True: the browser opens no dialog or window of its own.
+  virtual void SetSilent(bool silent) = 0;
+};
+
+// The platform's URL cache.
+class UrlCache {
+ public:
+  virtual ~UrlCache() = default;
+  // Removes what the cache holds for the URL; the outcome is not reported.
+  virtual void DeleteUrlCacheEntry(const std::string& url) = 0;
+};
+
+enum class FileDialogMode { Open, Save };
+
+// The common file dialog. It remembers the name of its last use.
+class FileDialog {
+ public:
+  virtual ~FileDialog() = default;
+  // Shows the dialog, starting at `initial_name`, and waits for it to close. Returns the chosen
+  // name, or nothing when the user cancelled.
+  virtual std::optional<std::string> Show(FileDialogMode mode, const std::string& initial_name) = 0;
+};
+
+// Message boxes with an OK button only and no icon.
+class MessageBoxes {
+ public:
+  virtual ~MessageBoxes() = default;
+  // Returns when the user has closed the box.
+  virtual void Show(const std::string& text, const std::string& title) = 0;
+};
+
+// Time: a monotonic clock and a blocking sleep that processes no events.
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  virtual std::int64_t NowMs() = 0;
+  virtual void SleepMs(std::int64_t ms) = 0;
+};
+
+// Processes all pending window events and returns. Every other handler runs inside this call
+// while a run waits, so it must allow nesting.
+class EventPump {
+ public:
+  virtual ~EventPump() = default;
+  virtual void ProcessEvents() = 0;
+};
+
+class RandomSource {
+ public:
+  virtual ~RandomSource() = default;
+  virtual void ReseedFromClock() = 0;
+  // Uniform in [0, 1).
+  virtual float Next() = 0;
+};
+
+// The running program: its folder, its arguments, and the window host that ends it.
+class Application {
+ public:
+  virtual ~Application() = default;
+  // The folder holding the executable, without a trailing separator (except for the root).
+  virtual std::string Folder() = 0;
+  // The arguments joined with single blanks, without the program's own path.
+  virtual std::string CommandLine() = 0;
+  virtual void HideMainWindow() = 0;
+  // Ends the process at once, from wherever it is. The real program does not return from it.
+  virtual void EndProgram() = 0;
+  // Shows the About dialog, or brings it forward when it is already open.
+  virtual void ShowAbout() = 0;
+};
+
+struct Services {
+  Browser& browser;
+  UrlCache& url_cache;
+  FileDialog& file_dialog;
+  MessageBoxes& message_boxes;
+  Clock& clock;
+  EventPump& pump;
+  RandomSource& random;
+  Application& app;
+};
+
+}  // namespace kestrova

@@ -1,0 +1,14 @@
+#pragma once
+// The Load Settings and Save Settings buttons and the File menu's Open and Save.
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+void cmdOpen_Click(Form2& form);
+void cmdSave_Click(Form2& form);
+// Stops a run first, then does what cmdOpen does.
+void Load_Click(Form2& form);
+void Save_Click(Form2& form);
+
+}  // namespace kestrova

@@ -1,0 +1,23 @@
+#pragma once
+// Playlist files: one entry per line, each ended by CR LF, no header.
+
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+// The entries of a file's bytes. LF alone and CR alone also end a line; a UTF-8 byte-order mark
+// at the start is skipped; trailing blanks are removed.
+std::vector<std::string> ParsePlaylist(const std::string& bytes);
+// The bytes of a file holding the entries.
+std::string FormatPlaylist(const std::vector<std::string>& entries);
+
+// Fills lstPlayList from PlayListFile. A missing file, or one that cannot be read whole, leaves
+// the list as it was.
+void LoadPlayList(Form2& form);
+// Writes lstPlayList to PlayListFile. A failed save leaves the old file as it was.
+void SavePlayList(Form2& form);
+
+}  // namespace kestrova
