@@ -1,0 +1,46 @@
+#include "platform/wx/compact_style.h"
+
+#include <gtk/gtk.h>
+#include <wx/font.h>
+#include <wx/window.h>
+
+namespace kestrova::wx {
+namespace {
+
+constexpr const char* kCompactCss = R"css(
+.kestrova-compact, .kestrova-compact * { font-family: "Liberation Sans", "DejaVu Sans", sans-serif; font-size: 8pt; }
+button.kestrova-compact { padding: 0; min-height: 0; min-width: 0; }
+button.kestrova-compact label { margin: 0; padding: 0; }
+entry.kestrova-compact { padding: 0 3px; min-height: 0; }
+checkbutton.kestrova-compact { padding: 0; min-height: 0; }
+checkbutton.kestrova-compact check { min-height: 12px; min-width: 12px; margin: 0 3px 0 0; }
+checkbutton.kestrova-compact label { margin: 0; padding: 0; }
+.kestrova-compact treeview { padding: 0; }
+.kestrova-compact treeview.view { min-height: 0; }
+frame.kestrova-compact > label { padding: 0 2px; }
+)css";
+
+}  // namespace
+
+void InstallCompactStyle() {
+  GtkCssProvider* provider = gtk_css_provider_new();
+  gtk_css_provider_load_from_data(provider, kCompactCss, -1, nullptr);
+  // Above the application priority, where wx puts the fonts it sets on each widget.
+  gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
+                                            GTK_STYLE_PROVIDER_PRIORITY_USER);
+  g_object_unref(provider);
+}
+
+void MakeCompact(wxWindow* window) {
+
+  auto* widget = static_cast<GtkWidget*>(window->GetHandle());
+  if (widget != nullptr) gtk_style_context_add_class(gtk_widget_get_style_context(widget), "kestrova-compact");
+}
+
+void SetAccessibleName(wxWindow* window, const char* name) {
+  auto* widget = static_cast<GtkWidget*>(window->GetHandle());
+  if (widget == nullptr) return;
+  if (AtkObject* accessible = gtk_widget_get_accessible(widget)) atk_object_set_name(accessible, name);
+}
+
+}  // namespace kestrova::wx

@@ -1,0 +1,313 @@
+#include "platform/wx/main_frame.h"
+
+#include <gtk/gtk.h>
+#include <wx/bmpbuttn.h>
+#include <wx/button.h>
+#include <wx/checkbox.h>
+#include <wx/dcscreen.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/panel.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
+#include <wx/textctrl.h>
+#include <wx/webview.h>
+
+#include "app/shutdown.h"
+#include "app/startup.h"
+#include "browse/run_control.h"
+#include "help/help_documents.h"
+#include "layout/arrange.h"
+#include "layout/top_panel.h"
+#include "playlist/file_commands.h"
+#include "playlist/list_editing.h"
+#include "platform/wx/compact_style.h"
+#include "platform/wx/drop_target.h"
+#include "platform/wx/icons.h"
+#include "platform/wx/text_codec.h"
+
+namespace kestrova::wx {
+namespace {
+
+double ScreenDpi() {
+  const wxSize ppi = wxScreenDC().GetPPI();
+  return ppi.y > 0 ? ppi.y : 96.0;
+}
+
+IconKind IconFor(const Control& control, const Form2& form) {
+  if (&control == &form.start_button) return IconKind::TrafficGreen;
+  if (&control == &form.stop_button) return IconKind::TrafficRed;
+  if (&control == &form.cmdOpen) return IconKind::OpenFolder;
+  return IconKind::FloppyDrive;
+}
+
+}  // namespace
+
+MainFrame::MainFrame(Form2& form)
+    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form), twips_(ScreenDpi()) {
+  SetName("form2");
+  SetIcons(WindowIcons());
+  panel_ = new wxPanel(this, wxID_ANY);
+  panel_->SetName("form2_client");
+  CreateWidgets();
+  CreateMenus();
+  SetClientSize(twips_.ToPx(form.ScaleWidth), twips_.ToPx(form.ScaleHeight));
+  PlaceAll();
+
+  Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
+  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) { e.Skip(); OnResizeNotification(); });
+  Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) { e.Skip(); CallAfter([this] { OnResizeNotification(); }); });
+  Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
+  Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
+}
+
+wxWindow* MainFrame::WidgetOf(const Control& control) const {
+  auto it = widgets_.find(&control);
+  return it == widgets_.end() ? nullptr : it->second;
+}
+
+wxMenuItem* MainFrame::MenuItemOf(const MenuItem& item) const {
+  auto it = menu_items_.find(&item);
+  return it == menu_items_.end() ? nullptr : it->second;
+}
+
+void MainFrame::CreateWidgets() {
+  // Group boxes first, so that they lie beneath what they hold; then every other control in the
+  // window's tab order, which is the order in which the keyboard focus moves.
+  std::vector<Control*> order = form_.TabOrder();
+  for (Control* control : order) {
+    if (control->Kind() == ControlKind::GroupBox) widgets_[control] = CreateWidget(*control);
+  }
+  for (Control* control : order) {
+    if (control->Kind() != ControlKind::GroupBox) widgets_[control] = CreateWidget(*control);
+  }
+  for (Control* control : order) Listen(*control);
+
+  BindCommand(form_.start_button, start_button_Click);
+  BindCommand(form_.stop_button, stop_button_Click);
+  BindCommand(form_.cmdOpen, cmdOpen_Click);
+  BindCommand(form_.cmdSave, cmdSave_Click);
+  BindCommand(form_.cmdAddItem, cmdAddItem_Click);
+  BindCommand(form_.cmdRemoveItem, cmdRemoveItem_Click);
+
+  for (CheckBox* box : {&form_.chk_random, &form_.ckCache, &form_.ckExit, &form_.ckLoop}) {
+    auto* widget = static_cast<wxCheckBox*>(WidgetOf(*box));
+    widget->Bind(wxEVT_CHECKBOX, [box, widget](wxCommandEvent&) {
+      box->SetValue(widget->GetValue() ? CheckBox::kTicked : CheckBox::kUnticked);
+    });
+  }
+  for (TextBox* box : {&form_.txt_url1, &form_.url1_count_txt, &form_.txt_interval, &form_.txtItemToAdd}) {
+    auto* widget = static_cast<wxTextCtrl*>(WidgetOf(*box));
+    widget->Bind(wxEVT_TEXT, [box, widget](wxCommandEvent&) { box->TypedText(FromDisplay(widget->GetValue())); });
+  }
+  auto* list = static_cast<wxListBox*>(WidgetOf(form_.lstPlayList));
+  list->Bind(wxEVT_LISTBOX, [this, list](wxCommandEvent&) { form_.lstPlayList.SelectedByUser(list->GetSelection()); });
+
+  web_view_->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent&) { WebBrowser1_DocumentComplete(form_); });
+  web_view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, [](wxWebViewEvent&) {});
+
+  InstallDropTarget(static_cast<wxTextCtrl*>(WidgetOf(form_.txtItemToAdd)), form_,
+                    [this](void* native) -> const Control* {
+                      // The drag may start on an inner widget (the list box's tree view).
+                      for (auto* w = static_cast<GtkWidget*>(native); w != nullptr; w = gtk_widget_get_parent(w)) {
+                        for (auto& [control, widget] : widgets_) {
+                          if (widget->GetHandle() == w) return control;
+                        }
+                      }
+                      return nullptr;
+                    });
+}
+
+wxWindow* MainFrame::CreateWidget(Control& control) {
+  const wxString name = wxString::FromUTF8(control.Name());
+  wxWindow* widget = nullptr;
+  switch (control.Kind()) {
+    case ControlKind::GroupBox: {
+      auto& box = static_cast<GroupBox&>(control);
+      widget = new wxStaticBox(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()), wxDefaultPosition,
+                               wxDefaultSize, 0, name);
+      break;
+    }
+    case ControlKind::PictureButton:
+      widget = new wxBitmapButton(panel_, wxID_ANY, DrawIcon(IconFor(control, form_), 32), wxDefaultPosition,
+                                  wxDefaultSize, wxBU_AUTODRAW, wxDefaultValidator, name);
+      SetAccessibleName(widget, control.ToolTip().c_str());
+      break;
+    case ControlKind::CommandButton:
+      widget = new wxButton(panel_, wxID_ANY, wxString::FromUTF8(static_cast<Button&>(control).Caption()),
+                            wxDefaultPosition, wxDefaultSize, 0, wxDefaultValidator, name);
+      break;
+    case ControlKind::TextBox:
+      widget = new wxTextCtrl(panel_, wxID_ANY, ToDisplay(static_cast<TextBox&>(control).Text()), wxDefaultPosition,
+                              wxDefaultSize, 0, wxDefaultValidator, name);
+      break;
+    case ControlKind::Label:
+      widget = new wxStaticText(panel_, wxID_ANY, wxString::FromUTF8(static_cast<Label&>(control).Caption()),
+                                wxDefaultPosition, wxDefaultSize, 0, name);
+      break;
+    case ControlKind::CheckBox: {
+      auto& box = static_cast<CheckBox&>(control);
+      auto* check = new wxCheckBox(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()), wxDefaultPosition,
+                                   wxDefaultSize, 0, wxDefaultValidator, name);
+      check->SetValue(box.Ticked());
+      widget = check;
+      break;
+    }
+    case ControlKind::ListBox:
+      widget = new wxListBox(panel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxLB_SINGLE,
+                             wxDefaultValidator, name);
+      break;
+    case ControlKind::WebBrowser:
+      web_view_ = wxWebView::New(panel_, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, wxDefaultSize,
+                                 wxWebViewBackendDefault, 0, name);
+      widget = web_view_;
+      break;
+    case ControlKind::FileDialog:
+      break;
+  }
+  if (!control.ToolTip().empty()) widget->SetToolTip(wxString::FromUTF8(control.ToolTip()));
+  if (control.Kind() != ControlKind::WebBrowser) MakeCompact(widget);
+  widget->Enable(control.Enabled());
+  widget->Show(control.Shown());
+  return widget;
+}
+
+void MainFrame::Listen(Control& control) {
+  control.SetListener([this, &control](Prop prop) { Sync(control, prop); });
+}
+
+void MainFrame::Sync(Control& control, Prop prop) {
+  wxWindow* widget = WidgetOf(control);
+  if (widget == nullptr) return;
+  switch (prop) {
+    case Prop::Text:
+      static_cast<wxTextCtrl*>(widget)->ChangeValue(ToDisplay(static_cast<TextBox&>(control).Text()));
+      break;
+    case Prop::Value:
+      static_cast<wxCheckBox*>(widget)->SetValue(static_cast<CheckBox&>(control).Ticked());
+      break;
+    case Prop::Caption:
+      if (control.Kind() == ControlKind::CheckBox) {
+        widget->SetLabel(wxString::FromUTF8(static_cast<CheckBox&>(control).Caption()));
+      } else if (control.Kind() == ControlKind::Label) {
+        widget->SetLabel(wxString::FromUTF8(static_cast<Label&>(control).Caption()));
+      }
+      break;
+    case Prop::Enabled:
+      widget->Enable(control.Enabled());
+      break;
+    case Prop::Visible:
+      // A container's visibility reaches everything inside it.
+      for (auto& [model, shown_widget] : widgets_) shown_widget->Show(model->Shown());
+      break;
+    case Prop::Geometry:
+      PlaceAll();
+      break;
+    case Prop::Items: {
+      auto* list = static_cast<wxListBox*>(widget);
+      wxArrayString items;
+      const auto& entries = static_cast<ListBox&>(control).Items();
+      items.reserve(entries.size());
+      for (const auto& entry : entries) items.push_back(ToDisplay(entry));
+      list->Freeze();
+      list->Set(items);
+      const auto selected = static_cast<ListBox&>(control).ListIndex();
+      if (selected >= 0) list->SetSelection(static_cast<int>(selected));
+      list->Thaw();
+      break;
+    }
+    case Prop::Selection: {
+      auto* list = static_cast<wxListBox*>(widget);
+      const auto index = static_cast<ListBox&>(control).ListIndex();
+      if (index < 0) {
+        list->SetSelection(wxNOT_FOUND);
+      } else {
+        list->SetSelection(static_cast<int>(index));
+        list->EnsureVisible(static_cast<int>(index));
+      }
+      break;
+    }
+    case Prop::TopIndex:
+      static_cast<wxListBox*>(widget)->SetFirstItem(static_cast<int>(static_cast<ListBox&>(control).TopIndex()));
+      break;
+  }
+}
+
+void MainFrame::Place(Control& control) {
+  wxWindow* widget = WidgetOf(control);
+  if (widget == nullptr) return;
+  widget->SetSize(twips_.ToPx(control.WindowLeft()), twips_.ToPx(control.WindowTop()), twips_.ToPx(control.Width()),
+                  twips_.ToPx(control.Height()));
+}
+
+void MainFrame::PlaceAll() {
+  for (Control* control : form_.TabOrder()) Place(*control);
+}
+
+void MainFrame::SyncCaption() { SetTitle(wxString::FromUTF8(form_.caption)); }
+
+void MainFrame::BindCommand(Control& control, std::function<void(Form2&)> handler) {
+  WidgetOf(control)->Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { handler(form_); });
+}
+
+void MainFrame::CreateMenus() {
+  auto* bar = new wxMenuBar;
+  std::map<const MenuItem*, wxMenu*> menus;
+  std::map<const MenuItem*, std::function<void(Form2&)>> handlers = {
+      {&form_.Start, Start_Click},       {&form_.Stop, Stop_Click},         {&form_.Load, Load_Click},
+      {&form_.Save, Save_Click},         {&form_.mnuHide, mnuHide_Click},   {&form_.Exit, Exit_Click},
+      {&form_.Contents, Contents_Click}, {&form_.License, License_Click},   {&form_.About, About_Click},
+  };
+  for (MenuItem* item : form_.Menus()) {
+    if (item->Parent() == nullptr) {
+      auto* menu = new wxMenu;
+      menus[item] = menu;
+      bar->Append(menu, wxString::FromUTF8(item->Caption()));
+      continue;
+    }
+    wxMenu* menu = menus.at(item->Parent());
+    if (item->IsSeparator()) {
+      menu_items_[item] = menu->AppendSeparator();
+      continue;
+    }
+    wxMenuItem* entry = menu->Append(wxID_ANY, wxString::FromUTF8(item->Caption()));
+    menu_items_[item] = entry;
+    auto handler = handlers.at(item);
+    Bind(wxEVT_MENU, [this, handler](wxCommandEvent&) { handler(form_); }, entry->GetId());
+    item->SetListener([entry, item] {
+      entry->SetItemLabel(wxString::FromUTF8(item->Caption()));
+      entry->Enable(item->Enabled());
+    });
+  }
+  SetMenuBar(bar);
+}
+
+void MainFrame::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  OnResizeNotification();
+}
+
+void MainFrame::OnResizeNotification() {
+  const wxSize client = GetClientSize();
+  form_.ScaleWidth = twips_.FromPx(client.GetWidth());
+  form_.ScaleHeight = twips_.FromPx(client.GetHeight());
+  form_.window_state =
+      IsIconized() ? WindowState::Minimized : (IsMaximized() ? WindowState::Maximized : WindowState::Normal);
+  Form_Resize(form_);
+}
+
+void MainFrame::OnActivate(wxActivateEvent& event) {
+  event.Skip();
+  if (!event.GetActive()) return;
+  // Only the first showing and a return from another form of the program count; coming back
+  // from another application does not.
+  if (!first_activation_ && !other_form_was_active_) return;
+  first_activation_ = false;
+  other_form_was_active_ = false;
+  // The handler may run a whole browsing run: let the activation itself finish first.
+  CallAfter([this] { Form_Activate(form_); });
+}
+
+void MainFrame::OnClose(wxCloseEvent&) { Form_QueryUnload(form_); }
+
+}  // namespace kestrova::wx

@@ -1,0 +1,37 @@
+#pragma once
+// The running program: its services, the form model and the main window, created in the order
+// the start-up needs them.
+
+#include <memory>
+
+#include "app/main_window.h"
+#include "platform/wx/web_browser.h"
+#include "platform/wx/wx_services.h"
+
+namespace kestrova::wx {
+
+class MainFrame;
+
+class Program {
+ public:
+  Program(int argc, char** argv);
+  // Creates the window, runs its load step and shows it.
+  void Start();
+  Form2& Form() { return form_; }
+  MainFrame* Frame() { return frame_; }
+
+ private:
+  WebKitBrowser browser_;
+  WebKitUrlCache url_cache_;
+  WxFileDialog file_dialog_;
+  WxMessageBoxes message_boxes_;
+  SteadyClock clock_;
+  WxEventPump pump_;
+  ClockRandom random_;
+  WxApplication app_;
+  Services services_;
+  Form2 form_;
+  MainFrame* frame_ = nullptr;
+};
+
+}  // namespace kestrova::wx

@@ -1,0 +1,203 @@
+#include "platform/wx/web_browser.h"
+
+#include <chrono>
+#include <thread>
+
+#include <webkit2/webkit2.h>
+#include <wx/evtloop.h>
+#include <wx/webview.h>
+
+namespace kestrova::wx {
+namespace {
+
+WebKitWebView* Native(wxWebView* view) {
+  return view ? static_cast<WebKitWebView*>(view->GetNativeBackend()) : nullptr;
+}
+
+bool HasScheme(const std::string& text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  if (!g_ascii_isalpha(text[0])) return false;
+  for (std::size_t i = 1; i < colon; ++i) {
+    const char c = text[i];
+    if (!g_ascii_isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+  }
+  return true;
+}
+
+gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self) {
+  // TRUE: handled, so WebKit shows nothing; confirm and prompt answer as if cancelled.
+  return static_cast<WebKitBrowser*>(self)->Silent() ? TRUE : FALSE;
+}
+
+gboolean OnAuthenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
+  webkit_authentication_request_cancel(request);
+  return TRUE;
+}
+
+gboolean OnPrint(WebKitWebView*, WebKitPrintOperation*, gpointer) { return TRUE; }
+
+gboolean OnFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer) {
+  webkit_file_chooser_request_cancel(request);
+  return TRUE;
+}
+
+gboolean OnPermission(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
+  webkit_permission_request_deny(request);
+  return TRUE;
+}
+
+gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
+  if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
+  auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+  // A response the browser cannot show would become a download: nothing is ever saved.
+  if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
+    webkit_policy_decision_ignore(decision);
+    return TRUE;
+  }
+  return FALSE;
+}
+
+void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) { webkit_download_cancel(download); }
+
+GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return nullptr; }
+
+}  // namespace
+
+std::string NavigableUrl(const std::string& text) {
+  std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos) return "about:blank";
+  std::string trimmed = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
+  if (trimmed[0] == '/') {
+    GError* error = nullptr;
+    gchar* uri = g_filename_to_uri(trimmed.c_str(), nullptr, &error);
+    if (uri == nullptr) {
+      g_clear_error(&error);
+      return "about:blank";
+    }
+    std::string result(uri);
+    g_free(uri);
+    return result;
+  }
+  if (HasScheme(trimmed)) return trimmed;
+  return "http://" + trimmed;
+}
+
+void WebKitBrowser::Attach(wxWebView* view) {
+  view_ = view;
+  WebKitWebView* web = Native(view);
+  if (web == nullptr) return;
+  g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  g_signal_connect(web, "authenticate", G_CALLBACK(OnAuthenticate), nullptr);
+  g_signal_connect(web, "print", G_CALLBACK(OnPrint), nullptr);
+  g_signal_connect(web, "run-file-chooser", G_CALLBACK(OnFileChooser), nullptr);
+  g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
+  g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
+  g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
+  g_signal_connect(webkit_web_view_get_context(web), "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
+}
+
+void WebKitBrowser::Navigate(const std::string& url) {
+  WebKitWebView* web = Native(view_);
+  if (web == nullptr) return;
+  const std::string target = NavigableUrl(url);
+  // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
+  if (g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)) {
+    webkit_web_view_load_uri(web, target.c_str());
+  } else {
+    gchar* escaped = g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
+    webkit_web_view_load_uri(web, escaped);
+    g_free(escaped);
+  }
+}
+
+void WebKitBrowser::Stop() {
+  if (WebKitWebView* web = Native(view_)) webkit_web_view_stop_loading(web);
+}
+
+void WebKitBrowser::SetSilent(bool silent) { silent_ = silent; }
+
+namespace {
+
+constexpr WebKitWebsiteDataTypes kCacheTypes =
+    static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE | WEBKIT_WEBSITE_DATA_MEMORY_CACHE);
+constexpr auto kPurgeTimeout = std::chrono::seconds(2);
+
+struct Removal {
+  std::string host;
+  WebKitWebsiteDataManager* manager = nullptr;
+  bool done = false;
+  bool abandoned = false;
+};
+
+void OnRemoved(GObject* source, GAsyncResult* result, gpointer data) {
+  auto* removal = static_cast<Removal*>(data);
+  webkit_website_data_manager_remove_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
+  removal->done = true;
+  if (removal->abandoned) delete removal;
+}
+
+void OnFetched(GObject* source, GAsyncResult* result, gpointer data) {
+  auto* removal = static_cast<Removal*>(data);
+  auto* manager = WEBKIT_WEBSITE_DATA_MANAGER(source);
+  GList* all = webkit_website_data_manager_fetch_finish(manager, result, nullptr);
+  GList* matching = nullptr;
+  for (GList* it = all; it != nullptr; it = it->next) {
+    auto* data_item = static_cast<WebKitWebsiteData*>(it->data);
+    const char* name = webkit_website_data_get_name(data_item);
+    if (name != nullptr && removal->host == name) matching = g_list_prepend(matching, data_item);
+  }
+  if (matching == nullptr || removal->abandoned) {
+    removal->done = true;
+    if (removal->abandoned) delete removal;
+  } else {
+    webkit_website_data_manager_remove(manager, kCacheTypes, matching, nullptr, OnRemoved, removal);
+  }
+  g_list_free(matching);
+  g_list_free_full(all, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
+}
+
+// The host name WebKit files a URL's data under; empty when the text names no host.
+std::string HostOf(const std::string& url) {
+  const std::string target = NavigableUrl(url);
+  GUri* uri = g_uri_parse(target.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (uri == nullptr) return {};
+  std::string host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
+  g_uri_unref(uri);
+  for (char& c : host) c = g_ascii_tolower(c);
+  return host;
+}
+
+}  // namespace
+
+void WebKitUrlCache::DeleteUrlCacheEntry(const std::string& url) {
+  WebKitWebView* web = Native(view_);
+  if (web == nullptr) return;
+  const auto started = std::chrono::steady_clock::now();
+  auto* removal = new Removal{HostOf(url)};
+  if (removal->host.empty()) {
+    delete removal;
+    return;
+  }
+  WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(webkit_web_view_get_context(web));
+  webkit_website_data_manager_fetch(manager, kCacheTypes, nullptr, OnFetched, removal);
+  // The removal is asynchronous and must be over before the navigation starts. Only non-input
+  // sources are dispatched meanwhile, so no window handler runs inside the purge.
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  while (!removal->done && std::chrono::steady_clock::now() - started < kPurgeTimeout) {
+    if (loop != nullptr) {
+      loop->YieldFor(wxEVT_CATEGORY_UNKNOWN);
+    } else {
+      g_main_context_iteration(nullptr, FALSE);
+    }
+    if (!removal->done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (removal->done) {
+    delete removal;
+  } else {
+    removal->abandoned = true;  // the callbacks free it when they come
+  }
+  last_ms_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+}
+
+}  // namespace kestrova::wx

@@ -1,0 +1,93 @@
+#include "platform/wx/wx_services.h"
+
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include <wx/evtloop.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/msgdlg.h>
+
+#include "platform/wx/text_codec.h"
+
+namespace kestrova::wx {
+
+std::int64_t SteadyClock::NowMs() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void SteadyClock::SleepMs(std::int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+void WxEventPump::ProcessEvents() {
+  if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
+}
+
+void ClockRandom::ReseedFromClock() {
+  engine_.seed(static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+               engine_());
+}
+
+float ClockRandom::Next() {
+  // 24 random bits: every value is exactly representable, and 1.0 cannot come out.
+  return static_cast<float>(engine_() >> 40) / static_cast<float>(1 << 24);
+}
+
+void WxMessageBoxes::Show(const std::string& text, const std::string& title) {
+  wxMessageDialog dialog(parent_ && parent_->IsShown() ? parent_ : nullptr, ToDisplay(text), ToDisplay(title),
+                         wxOK | wxICON_NONE);
+  dialog.ShowModal();
+}
+
+std::optional<std::string> WxFileDialog::Show(FileDialogMode mode, const std::string& initial_name) {
+  const long style = mode == FileDialogMode::Open ? wxFD_OPEN : wxFD_SAVE;
+  std::filesystem::path initial(initial_name);
+  wxFileDialog dialog(parent_, wxFileSelectorPromptStr, ToDisplay(initial.parent_path().string()),
+                      ToDisplay(initial.filename().string()), wxFileSelectorDefaultWildcardStr, style);
+  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+  const wxCharBuffer name = dialog.GetPath().fn_str();
+  return std::string(name.data(), name.length());
+}
+
+WxApplication::WxApplication(int argc, char** argv)
+    : folder_(ExecutableFolder()), command_line_(JoinArguments(argc, argv)) {}
+
+void WxApplication::HideMainWindow() {
+  if (frame_) frame_->Hide();
+}
+
+void WxApplication::EndProgram() {
+  // Ending means ending, from wherever we are, nested event loops included: nothing more is
+  // dispatched, no window is torn down piecemeal. The web processes are told to go first, and
+  // the rest of what the process holds is released by the system.
+  if (before_end_) before_end_();
+  std::fflush(nullptr);
+  _exit(0);
+}
+
+void WxApplication::ShowAbout() {
+  if (show_about_) show_about_();
+}
+
+std::string ExecutableFolder() {
+  std::error_code error;
+  std::filesystem::path exe = std::filesystem::canonical("/proc/self/exe", error);
+  if (error) return ".";
+  std::string folder = exe.parent_path().string();
+  return folder.empty() ? "/" : folder;
+}
+
+std::string JoinArguments(int argc, char** argv) {
+  std::string joined;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) joined += ' ';
+    joined += argv[i];
+  }
+  return joined;
+}
+
+}  // namespace kestrova::wx

@@ -1,0 +1,79 @@
+#pragma once
+// The services that need only wxWidgets and the standard library.
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "platform/services.h"
+
+class wxFrame;
+
+namespace kestrova::wx {
+
+class SteadyClock : public Clock {
+ public:
+  std::int64_t NowMs() override;
+  void SleepMs(std::int64_t ms) override;
+};
+
+// Processes every pending event of the program, nesting inside another call if need be.
+class WxEventPump : public EventPump {
+ public:
+  void ProcessEvents() override;
+};
+
+class ClockRandom : public RandomSource {
+ public:
+  void ReseedFromClock() override;
+  float Next() override;
+
+ private:
+  std::mt19937_64 engine_{std::random_device{}()};
+};
+
+class WxMessageBoxes : public MessageBoxes {
+ public:
+  void SetParent(wxFrame* parent) { parent_ = parent; }
+  void Show(const std::string& text, const std::string& title) override;
+
+ private:
+  wxFrame* parent_ = nullptr;
+};
+
+class WxFileDialog : public FileDialog {
+ public:
+  void SetParent(wxFrame* parent) { parent_ = parent; }
+  std::optional<std::string> Show(FileDialogMode mode, const std::string& initial_name) override;
+
+ private:
+  wxFrame* parent_ = nullptr;
+};
+
+class WxApplication : public Application {
+ public:
+  WxApplication(int argc, char** argv);
+  void SetFrame(wxFrame* frame) { frame_ = frame; }
+  void SetAboutHandler(std::function<void()> show_about) { show_about_ = std::move(show_about); }
+  // Runs just before the process ends (stops the web processes).
+  void SetBeforeEnd(std::function<void()> before_end) { before_end_ = std::move(before_end); }
+  std::string Folder() override { return folder_; }
+  std::string CommandLine() override { return command_line_; }
+  void HideMainWindow() override;
+  [[noreturn]] void EndProgram() override;
+  void ShowAbout() override;
+
+ private:
+  std::string folder_;
+  std::string command_line_;
+  wxFrame* frame_ = nullptr;
+  std::function<void()> show_about_;
+  std::function<void()> before_end_;
+};
+
+// The folder of the running executable, links resolved.
+std::string ExecutableFolder();
+// The arguments after the program's path, joined with single blanks.
+std::string JoinArguments(int argc, char** argv);
+
+}  // namespace kestrova::wx
