@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <numeric>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@ struct FixedCase {
   std::string text;
   std::int64_t slice_ms;
   std::string text_after;
+  friend std::ostream& operator<<(std::ostream& os, const FixedCase& c) { return os << "'" << c.text << "'"; }
 };
 
 class FixedInterval : public ::testing::TestWithParam<FixedCase> {};
@@ -54,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
 struct HugeCase {
   std::string text;
   std::vector<std::int64_t> sleeps;
+  friend std::ostream& operator<<(std::ostream& os, const HugeCase& c) { return os << c.text; }
 };
 
 class HugeInterval : public ::testing::TestWithParam<HugeCase> {};
