@@ -59,19 +59,17 @@ TEST(Shutdown, EndingDuringAWaitRequestsNoFurtherPage) {
 // already made when the browser is stopped.
 TEST(Shutdown, ExitApplicationRequestsTheStopBeforeStoppingTheBrowser) {
   struct WatchingBrowser : Browser {
-    explicit WatchingBrowser(Form2*& form) : form(form) {}
     void Navigate(const std::string&) override {}
     void Stop() override { flag_at_stop = form->StopFlag; }
     void SetSilent(bool) override {}
-    Form2*& form;
+    Form2* form = nullptr;
     std::string flag_at_stop = "never stopped";
   };
   Harness h;
-  Form2* form = nullptr;
-  WatchingBrowser browser{form};
+  WatchingBrowser browser;
   Services services{browser, h.cache, h.file_dialog, h.message_boxes, h.clock, h.pump, h.random, h.app};
   Form2 watched{services};
-  form = &watched;
+  browser.form = &watched;
   watched.StopFlag = "N";
   EXPECT_TRUE(h.EndsProgram([&] { ExitApplication(watched); }));
   EXPECT_EQ(browser.flag_at_stop, "Y");
