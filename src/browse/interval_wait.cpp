@@ -22,16 +22,14 @@ std::optional<std::int32_t> FitInt32(double value) {
 }
 
 // Sleeps towards the slice's deadline, so that the time spent processing events does not add
-// up over the hundred slices of a wait. A lag of more than one slice (a dialog was open inside
-// the event processing) is not caught up: the wait goes on from now.
+// up over the hundred slices of a wait. `deadline` is where the previous slice should have ended.
+// A lag of more than one slice (a dialog was open inside the event processing) is not caught up:
+// the wait goes on from now with a full slice.
 void SleepSlice(Clock& clock, std::int64_t& deadline, std::int64_t slice_ms) {
-  deadline += slice_ms;
   const std::int64_t now = clock.NowMs();
-  if (deadline > now) {
-    clock.SleepMs(deadline - now);
-  } else if (now - deadline > slice_ms) {
-    deadline = now;
-  }
+  if (now - deadline > slice_ms) deadline = now;
+  deadline += slice_ms;
+  if (deadline > now) clock.SleepMs(deadline - now);
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ void FakeClock::SleepMs(std::int64_t ms) {
   now_ms += ms;
   slept_ms += ms;
   ++sleeps;
+  sleep_log.push_back(ms);
 }
 
 void FakePump::ProcessEvents() {
@@ -100,6 +101,20 @@ Harness::Harness() { WireOptionToggles(form); }
 void Harness::SetPlaylist(const std::vector<std::string>& items) {
   form.lstPlayList.Clear();
   for (const auto& item : items) form.lstPlayList.AddItem(item);
+}
+
+void Harness::JournalControls() {
+  form.lstPlayList.SetListener([this](Prop prop) {
+    if (prop == Prop::Selection) {
+      journal.entries.push_back({clock.now_ms, "select " + std::to_string(form.lstPlayList.ListIndex())});
+    }
+  });
+  form.txt_url1.SetListener([this](Prop prop) {
+    if (prop == Prop::Text) journal.entries.push_back({clock.now_ms, "txt_url1 " + form.txt_url1.Text()});
+  });
+  form.url1_count_txt.SetListener([this](Prop prop) {
+    if (prop == Prop::Text) journal.entries.push_back({clock.now_ms, "count " + form.url1_count_txt.Text()});
+  });
 }
 
 bool Harness::EndsProgram(const std::function<void()>& action) {

@@ -35,6 +35,8 @@ class FakeClock : public Clock {
   std::int64_t now_ms = 0;
   std::int64_t slept_ms = 0;
   std::int64_t sleeps = 0;
+  // The length of every sleep, in order.
+  std::vector<std::int64_t> sleep_log;
 };
 
 // Runs each scheduled action once, at the first event processing at or after its time.
@@ -159,6 +161,8 @@ struct Harness {
 
   // Fills the playlist.
   void SetPlaylist(const std::vector<std::string>& items);
+  // Journals what a run shows the user: "select 1", "txt_url1 http://b", "count 2".
+  void JournalControls();
   // Runs `action` and reports whether the program ended inside it.
   bool EndsProgram(const std::function<void()>& action);
 };
