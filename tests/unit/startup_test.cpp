@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@ struct CommandLineCase {
   std::string file;
   std::string interval;
   bool random;
+  friend void PrintTo(const CommandLineCase& c, std::ostream* os) { *os << c.arguments; }
 };
 
 class LoadWithArguments : public ::testing::TestWithParam<CommandLineCase> {};
