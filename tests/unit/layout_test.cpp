@@ -135,21 +135,6 @@ INSTANTIATE_TEST_SUITE_P(
                       Untouched{"MinimizedLarge", 20000, 12000, WindowState::Minimized, false}),
     [](const ::testing::TestParamInfo<Untouched>& info) { return std::string(info.param.name); });
 
-TEST(Resize, EveryTooSmallNotificationWarnsAgain) {
-  Harness h;
-  ResizeTo(h, 6000, 8640);
-  ResizeTo(h, 5000, 8640);
-  EXPECT_EQ(h.message_boxes.shown.size(), 2u);
-}
-
-TEST(Resize, RestoringFromMinimizedArranges) {
-  Harness h;
-  ResizeTo(h, 12000, 9000, WindowState::Minimized);
-  EXPECT_EQ(h.form.Frame1.Width(), 10515);
-  ResizeTo(h, 12000, 9000, WindowState::Normal);
-  EXPECT_EQ(h.form.Frame1.Width(), 11970);
-}
-
 // A window dragged smaller keeps sending notifications while the warning is open.
 TEST(Resize, NotificationsWhileTheWarningIsOpenAreDropped) {
   Harness h;
@@ -202,13 +187,6 @@ TEST(DocumentComplete, LeavesTheBrowserNarrowerUntilTheNextResize) {
   EXPECT_EQ(h.form.WebBrowser1.Height(), 6390);
   ResizeTo(h, 10560, 8640);
   EXPECT_EQ(h.form.WebBrowser1.Width(), 10380);
-}
-
-TEST(DocumentComplete, FitsTheDesignPanelBeforeAnyResize) {
-  Harness h;
-  WebBrowser1_DocumentComplete(h.form);
-  EXPECT_EQ(h.form.WebBrowser1.Width(), 10265);
-  EXPECT_EQ(h.form.WebBrowser1.Height(), 5045);
 }
 
 TEST(DocumentComplete, ANegativeHeightIsSkippedAndTheWidthStillSet) {

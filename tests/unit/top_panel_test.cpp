@@ -79,17 +79,5 @@ TEST(TopPanel, InATinyWindowRejectedSizesAreSkippedAndTheRestDone) {
   EXPECT_TRUE(h.message_boxes.shown.empty());
 }
 
-TEST(TopPanel, ShownAgainAndResizedTheBrowserPanelIsAsRightAfterTheToggle) {
-  Harness h;
-  h.form.ScaleWidth = 10560;
-  h.form.ScaleHeight = 8640;
-  mnuHide_Click(h.form);
-  mnuHide_Click(h.form);
-  const float height_after_toggle = h.form.Frame2.Height();
-  Form_Resize(h.form);
-  EXPECT_EQ(h.form.Frame2.Height(), height_after_toggle);
-  EXPECT_EQ(h.form.Frame2.Height(), 6640);
-}
-
 }  // namespace
 }  // namespace kestrova
