@@ -29,6 +29,9 @@ struct Form2 {
   float ScaleWidth = 10560;   // client area, twips
   float ScaleHeight = 8640;
   WindowState window_state = WindowState::Normal;
+  // The too-small warning is open: its message box runs a nested loop in which the window system
+  // keeps sending resize notifications, and those must not stack up further boxes.
+  bool size_warning_open = false;
 
   // The top panel.
   GroupBox Frame1{"Frame1", nullptr, 0, 60, 10515, 1875};
