@@ -16,6 +16,7 @@ using Items = std::vector<std::string>;
 struct AddCase {
   const char* typed;
   const char* entry;
+  friend void PrintTo(const AddCase& c, std::ostream* os) { *os << ::testing::PrintToString(std::string(c.typed)); }
 };
 
 class AddItem : public ::testing::TestWithParam<AddCase> {};
@@ -56,6 +57,7 @@ struct RemoveCase {
   Items before;
   std::int64_t selected;
   Items after;
+  friend void PrintTo(const RemoveCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class RemoveItem : public ::testing::TestWithParam<RemoveCase> {};
