@@ -9,8 +9,8 @@ namespace {
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 
-// Takes the next line off the front of `rest`, with its ending. CR LF is one ending, so a file
-// written elsewhere with LF or CR alone reads the same as ours.
+// Takes the next line off the front of `rest`, with its ending. Files made elsewhere may end
+// their lines with LF or CR alone; each of those is one ending, and so is our CR LF.
 std::string_view TakeLine(std::string_view& rest) {
   const std::size_t end = rest.find_first_of(kLineEnd);
   const std::string_view line = rest.substr(0, end);

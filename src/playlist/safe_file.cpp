@@ -81,7 +81,7 @@ std::optional<std::pair<fs::path, int>> CreateTemporaryBeside(const fs::path& ta
   const std::string base = target.filename().string().substr(0, kMaxBaseInTemporaryName);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const fs::path name = target.parent_path() / ("." + base + "." + UniqueSuffix() + ".tmp");
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0) return std::pair{name, fd};
     if (errno != EEXIST) return std::nullopt;
   }

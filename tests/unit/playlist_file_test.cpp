@@ -61,45 +61,23 @@ class PlaylistFile : public ::testing::Test {
   ScratchFolder dir;
 };
 
-TEST_F(PlaylistFile, ThreeUrlsAreSavedAsCrLfLinesAndLoadBack) {
-  h.SetPlaylist({"http://a.example", "http://b.example/x", "http://a.example"});
-  Save(dir / "list.txt");
-  EXPECT_EQ(ReadBytes(dir / "list.txt"), "http://a.example\r\nhttp://b.example/x\r\nhttp://a.example\r\n");
-  EXPECT_EQ(NamesIn(dir.path()), Items{"list.txt"}) << "no temporary file is left beside it";
+TEST_F(PlaylistFile, SavedListLoadsBackAndSavesTheSameBytes) {
+  WriteBytes(dir / "list.txt", "http://a/much/longer/old/content/than/any/new/list\r\n");
+  for (const Items& entries : {Items{"http://a", "", "  http://b", "http://a"}, Items{},
+                               Items{"\xC3\x28\xFF\xFE", "\xE9t\xE9"}, Items{"a\0b"s, "\0"s}}) {
+    SCOPED_TRACE(::testing::PrintToString(entries));
+    h.SetPlaylist(entries);
+    Save(dir / "list.txt");
+    const std::string bytes = ReadBytes(dir / "list.txt");
+    EXPECT_EQ(bytes, FormatPlaylist(entries)) << "the whole old content is replaced";
 
-  Harness other;
-  other.SetPlaylist({"http://old.example"});
-  other.form.PlayListFile = dir / "list.txt";
-  LoadPlayList(other.form);
-  EXPECT_EQ(other.form.lstPlayList.Items(), h.form.lstPlayList.Items());
-}
-
-TEST_F(PlaylistFile, EmptyListIsAZeroByteFileThatEmptiesTheListOnLoad) {
-  Save(dir / "empty.txt");
-  ASSERT_TRUE(fs::is_regular_file(dir / "empty.txt"));
-  EXPECT_EQ(fs::file_size(dir / "empty.txt"), 0u);
-
-  h.SetPlaylist({"http://a.example"});
-  Load(dir / "empty.txt");
-  EXPECT_EQ(h.form.lstPlayList.ListCount(), 0);
-}
-
-TEST_F(PlaylistFile, SaveReplacesTheWholeOldContent) {
-  WriteBytes(dir / "list.txt", "http://one.example/a/very/long/address\r\nhttp://two.example\r\n");
-  h.SetPlaylist({"http://x"});
-  Save(dir / "list.txt");
-  EXPECT_EQ(ReadBytes(dir / "list.txt"), "http://x\r\n");
-}
-
-TEST_F(PlaylistFile, LoadedListSavesBackByteForByte) {
-  for (const std::string& bytes : {"http://a\r\n\r\n  http://b\r\n"s, "\xC3\x28\xFF\xFE\r\n\xE9\r\n"s,
-                                   "a\0b\r\n\0\r\n"s}) {
-    SCOPED_TRACE(::testing::PrintToString(bytes));
-    WriteBytes(dir / "list.txt", bytes);
+    h.SetPlaylist({"http://old.example"});
     Load(dir / "list.txt");
+    EXPECT_EQ(h.form.lstPlayList.Items(), entries);
     Save(dir / "list.txt");
     EXPECT_EQ(ReadBytes(dir / "list.txt"), bytes);
   }
+  EXPECT_EQ(NamesIn(dir.path()), Items{"list.txt"}) << "no temporary file is left beside it";
 }
 
 TEST_F(PlaylistFile, EveryLineOfALongFileLoadsInOneAllocation) {
@@ -116,14 +94,19 @@ TEST_F(PlaylistFile, EveryLineOfALongFileLoadsInOneAllocation) {
   EXPECT_EQ(h.form.lstPlayList.Items().capacity(), static_cast<std::size_t>(kLines));
 }
 
-struct NoOrdinaryFileCase {
+// Prepares the scratch folder and returns the name a load or save is given.
+struct NameCase {
   const char* name;
-  // Prepares the folder and returns the name to load.
   std::function<std::string(const ScratchFolder&)> make;
-  friend void PrintTo(const NoOrdinaryFileCase& c, std::ostream* os) { *os << c.name; }
+  friend void PrintTo(const NameCase& c, std::ostream* os) { *os << c.name; }
 };
 
-class LoadingNoOrdinaryFile : public PlaylistFile, public ::testing::WithParamInterface<NoOrdinaryFileCase> {};
+std::string MakeFifo(const std::string& path) {
+  if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo " + path);
+  return path;
+}
+
+class LoadingNoOrdinaryFile : public PlaylistFile, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(LoadingNoOrdinaryFile, LeavesTheListAsItWas) {
   h.SetPlaylist({"http://keep.example", "http://also.example"});
@@ -140,38 +123,27 @@ TEST_P(LoadingNoOrdinaryFile, LeavesTheListAsItWas) {
 INSTANTIATE_TEST_SUITE_P(
     Names, LoadingNoOrdinaryFile,
     ::testing::Values(
-        NoOrdinaryFileCase{"EmptyName", [](const ScratchFolder&) { return ""s; }},
-        NoOrdinaryFileCase{"Missing", [](const ScratchFolder& d) { return d / "missing.txt"; }},
-        NoOrdinaryFileCase{"Folder",
+        NameCase{"EmptyName", [](const ScratchFolder&) { return ""s; }},
+        NameCase{"Missing", [](const ScratchFolder& d) { return d / "missing.txt"; }},
+        NameCase{"Folder",
                            [](const ScratchFolder& d) {
                              fs::create_directory(d / "folder");
                              return d / "folder";
                            }},
         // Opening a FIFO for reading would wait for a writer; the test would hang.
-        NoOrdinaryFileCase{"Fifo",
-                           [](const ScratchFolder& d) {
-                             if (::mkfifo((d / "fifo").c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
-                             return d / "fifo";
-                           }},
+        NameCase{"Fifo", [](const ScratchFolder& d) { return MakeFifo(d / "fifo"); }},
         // Reads as empty, so loading it would empty the list.
-        NoOrdinaryFileCase{"Device", [](const ScratchFolder&) { return "/dev/null"s; }},
-        NoOrdinaryFileCase{"WildcardIsTakenLiterally", [](const ScratchFolder& d) { return d / "*.txt"; }},
-        NoOrdinaryFileCase{"DanglingLink",
+        NameCase{"Device", [](const ScratchFolder&) { return "/dev/null"s; }},
+        NameCase{"WildcardIsTakenLiterally", [](const ScratchFolder& d) { return d / "*.txt"; }},
+        NameCase{"DanglingLink",
                            [](const ScratchFolder& d) {
                              fs::create_symlink("missing.txt", d / "link.txt");
                              return d / "link.txt";
                            }},
-        NoOrdinaryFileCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "list.txt/x"; }}),
+        NameCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "list.txt/x"; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-struct SaveFailureCase {
-  const char* name;
-  // Prepares the folder and returns the name to save to.
-  std::function<std::string(const ScratchFolder&)> make;
-  friend void PrintTo(const SaveFailureCase& c, std::ostream* os) { *os << c.name; }
-};
-
-class FailedSave : public PlaylistFile, public ::testing::WithParamInterface<SaveFailureCase> {};
+class FailedSave : public PlaylistFile, public ::testing::WithParamInterface<NameCase> {};
 
 TEST_P(FailedSave, ChangesNothingOnDisk) {
   WriteBytes(dir / "old.txt", "http://old.example\r\n");
@@ -187,37 +159,33 @@ TEST_P(FailedSave, ChangesNothingOnDisk) {
 INSTANTIATE_TEST_SUITE_P(
     Targets, FailedSave,
     ::testing::Values(
-        SaveFailureCase{"FolderDoesNotExist", [](const ScratchFolder& d) { return d / "missing/list.txt"; }},
-        SaveFailureCase{"TargetIsAFolder",
+        NameCase{"FolderDoesNotExist", [](const ScratchFolder& d) { return d / "missing/list.txt"; }},
+        NameCase{"TargetIsAFolder",
                         [](const ScratchFolder& d) {
                           fs::create_directory(d / "list.txt");
                           WriteBytes(d / "list.txt/inside", "kept");
                           return d / "list.txt";
                         }},
-        SaveFailureCase{"TargetIsAFifo",
-                        [](const ScratchFolder& d) {
-                          if (::mkfifo((d / "fifo").c_str(), 0600) != 0) throw std::runtime_error("mkfifo");
-                          return d / "fifo";
-                        }},
-        SaveFailureCase{"LinkToAFolder",
+        NameCase{"TargetIsAFifo", [](const ScratchFolder& d) { return MakeFifo(d / "fifo"); }},
+        NameCase{"LinkToAFolder",
                         [](const ScratchFolder& d) {
                           fs::create_directory(d / "folder");
                           fs::create_symlink("folder", d / "link");
                           return d / "link";
                         }},
-        SaveFailureCase{"LinkLoop",
+        NameCase{"LinkLoop",
                         [](const ScratchFolder& d) {
                           fs::create_symlink("b", d / "a");
                           fs::create_symlink("a", d / "b");
                           return d / "a";
                         }},
-        SaveFailureCase{"LinkIntoAMissingFolder",
+        NameCase{"LinkIntoAMissingFolder",
                         [](const ScratchFolder& d) {
                           fs::create_symlink("missing/list.txt", d / "link");
                           return d / "link";
                         }},
-        SaveFailureCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "old.txt/list.txt"; }},
-        SaveFailureCase{"TrailingSlash", [](const ScratchFolder& d) { return d / "old.txt/"; }}),
+        NameCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "old.txt/list.txt"; }},
+        NameCase{"TrailingSlash", [](const ScratchFolder& d) { return d / "old.txt/"; }}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Caps the size of any file this process writes, so that writing a playlist fails part-way.

@@ -61,7 +61,8 @@ TEST_P(WritingAFile, EndsEveryEntryWithCrLf) { EXPECT_EQ(FormatPlaylist(GetParam
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, WritingAFile,
-    ::testing::Values(WriteCase{"ThreeUrls", {"http://a", "http://b", "http://c"}, "http://a\r\nhttp://b\r\nhttp://c\r\n"},
+    ::testing::Values(WriteCase{"ThreeUrls", {"http://a", "http://b", "http://c"},
+                                "http://a\r\nhttp://b\r\nhttp://c\r\n"},
                       WriteCase{"EmptyListIsZeroBytes", {}, ""},
                       WriteCase{"EmptyEntryIsAnEmptyLine", {"", "x"}, "\r\nx\r\n"},
                       WriteCase{"BytesAreWrittenAsStored", {"a\0b"s, "\xFF"}, "a\0b\r\n\xFF\r\n"s}),
