@@ -15,7 +15,9 @@ entry.kestrova-compact { padding: 0 3px; min-height: 0; }
 checkbutton.kestrova-compact { padding: 0; min-height: 0; }
 checkbutton.kestrova-compact check { min-height: 12px; min-width: 12px; margin: 0 3px 0 0; }
 checkbutton.kestrova-compact label { margin: 0; padding: 0; }
-.kestrova-compact treeview { padding: 0; }
+.kestrova-compact treeview { padding: 0; -GtkTreeView-vertical-separator: 0; }
+.kestrova-compact scrollbar slider { min-height: 8px; min-width: 6px; }
+.kestrova-compact scrollbar button { min-height: 0; min-width: 0; padding: 0; }
 .kestrova-compact treeview.view { min-height: 0; }
 frame.kestrova-compact > label { padding: 0 2px; }
 )css";
