@@ -17,6 +17,8 @@ Program::Program(int argc, char** argv)
 
 void Program::Start() {
   InstallCompactStyle();
+  // Pages run in WebKit's sandbox; it must be asked for before the first web process starts.
+  webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
   browser_.Attach(frame_->WebView());
