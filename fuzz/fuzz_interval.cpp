@@ -125,9 +125,9 @@ void CheckPause(const std::string& text, bool random, const std::vector<float>& 
   for (int stage = 0; stage < 10; ++stage) {
     if (auto fixed = FixedSeconds(interval)) seconds = *fixed;
     if (random) {
-      if (auto drawn = RandomSeconds(interval, h.random.values.at(std::min<std::size_t>(stage, h.random.values.size() - 1)))) {
-        seconds = *drawn;
-      }
+      // The scripted source repeats its last value once the list runs out.
+      const float r = h.random.values.at(std::min<std::size_t>(stage, h.random.values.size() - 1));
+      if (auto drawn = RandomSeconds(interval, r)) seconds = *drawn;
     }
     // Ten slices of ten times the seconds in milliseconds, unless that overflows a slice.
     const std::int64_t slice_ms = std::int64_t{seconds} * 10;
