@@ -4,11 +4,13 @@
 
 BUILD ?= build
 BUILD_SAN ?= build-san
+BUILD_FUZZ ?= build-fuzz
+FUZZ_SECONDS ?= 60
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-unit test-sanitize bench clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean
 
 all: build
 
@@ -35,8 +37,22 @@ test-sanitize: deps
 	@cmake --build $(BUILD_SAN) -j $(JOBS)
 	@ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS) | tail -n 3
 
-test: build test-sanitize
+# The libFuzzer targets of fuzz/, built by clang++ in a folder of their own. test-fuzz runs each
+# for 30 seconds (when clang++ is there); fuzz runs each for FUZZ_SECONDS, one after another.
+# What they find stays in $(BUILD_FUZZ): corpus/ and artifacts/.
+FUZZ_CONFIGURE = cmake -S fuzz -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+
+test-fuzz: deps
+	@if ! command -v clang++ >/dev/null; then echo "test-fuzz: no clang++, the fuzzers are skipped" >&2; exit 0; fi; \
+	  $(FUZZ_CONFIGURE) >/dev/null && cmake --build $(BUILD_FUZZ) -j $(JOBS) && \
+	  ctest --test-dir $(BUILD_FUZZ) -L fuzz --output-on-failure -j $(JOBS)
+
+fuzz: deps
+	@$(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz
+
+test: build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN)
+	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)

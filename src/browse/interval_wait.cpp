@@ -39,7 +39,8 @@ std::optional<double> ParseInterval(const std::string& text) {
   if (begin == std::string::npos) return std::nullopt;
   std::size_t end = text.find_last_not_of(' ') + 1;
   std::string number = text.substr(begin, end - begin);
-  if (number[0] == '+') number.erase(0, 1);
+  // The conversion below takes no plus sign; dropping it must not let a minus through behind it.
+  if (number[0] == '+' && !number.starts_with("+-")) number.erase(0, 1);
   // The locale's decimal separator is accepted beside the point.
   if (const std::lconv* conv = std::localeconv(); conv && conv->decimal_point && conv->decimal_point[0] &&
                                                   conv->decimal_point[0] != '.' && !conv->decimal_point[1]) {

@@ -45,7 +45,10 @@ std::string FormatPlaylist(const std::vector<std::string>& entries) {
   std::size_t size = 0;
   for (const auto& entry : entries) size += entry.size() + kLineEnd.size();
   std::string bytes;
-  bytes.reserve(size);
+  bytes.reserve(size + kUtf8Bom.size());
+  // Reading skips a mark at the start of the file, so a first entry that begins with those bytes
+  // would come back without them; a mark of our own ahead of it is what reading skips instead.
+  if (!entries.empty() && entries.front().starts_with(kUtf8Bom)) bytes += kUtf8Bom;
   for (const auto& entry : entries) {
     bytes += entry;
     bytes += kLineEnd;

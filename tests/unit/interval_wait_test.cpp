@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <numeric>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -74,6 +75,28 @@ TEST_P(HugeInterval, SkipsSlicesThatOverflow) {
 INSTANTIATE_TEST_SUITE_P(Limits, HugeInterval,
                          ::testing::Values(HugeCase{"214748364", std::vector<std::int64_t>(100, 2147483640)},
                                            HugeCase{"214748365", {}}, HugeCase{"99999999999", {}}));
+
+struct ReadCase {
+  std::string text;
+  std::optional<double> seconds;
+  friend std::ostream& operator<<(std::ostream& os, const ReadCase& c) { return os << "'" << c.text << "'"; }
+};
+
+class ReadingTheInterval : public ::testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadingTheInterval, TakesOneNumberBetweenBlanks) {
+  EXPECT_EQ(ParseInterval(GetParam().text), GetParam().seconds);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ReadingTheInterval,
+    ::testing::Values(ReadCase{"45", 45.0}, ReadCase{"  1.5 ", 1.5}, ReadCase{"+7", 7.0}, ReadCase{"-3", -3.0},
+                      ReadCase{"1e3", 1000.0}, ReadCase{".5", 0.5}, ReadCase{"", std::nullopt},
+                      ReadCase{"   ", std::nullopt}, ReadCase{"+", std::nullopt},
+                      // Found by fuzz_interval: read as -7.
+                      ReadCase{"+-7", std::nullopt}, ReadCase{"++7", std::nullopt}, ReadCase{"- 7", std::nullopt},
+                      ReadCase{"7 x", std::nullopt}, ReadCase{"\t5", std::nullopt}, ReadCase{"0x10", std::nullopt},
+                      ReadCase{"1e400", std::nullopt}, ReadCase{"inf", std::nullopt}, ReadCase{"nan", std::nullopt}));
 
 // The interval is re-read at every stage; a value too large for a stage keeps the previous length.
 TEST(IntervalWait, TextChangedDuringTheWaitCountsFromTheNextStage) {
