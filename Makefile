@@ -35,7 +35,8 @@ test-sanitize: deps
 	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_CORE_ONLY=ON \
 	  -DKESTROVA_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD_SAN) -j $(JOBS)
-	@ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS) | tail -n 3
+	@ctest --test-dir $(BUILD_SAN) --output-on-failure -j $(JOBS) > $(BUILD_SAN)/ctest.log 2>&1 || { cat $(BUILD_SAN)/ctest.log; exit 1; }
+	@tail -n 3 $(BUILD_SAN)/ctest.log
 
 # The libFuzzer targets of fuzz/, built by clang++ in a folder of their own. test-fuzz runs each
 # for 30 seconds (when clang++ is there); fuzz runs each for FUZZ_SECONDS, one after another.
