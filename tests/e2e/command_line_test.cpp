@@ -1,0 +1,73 @@
+// Start-up from the command line: random waits, a playlist path with blanks, a misspelt switch,
+// and no arguments at all. (A plain "/f= /t=" start is the first browsing test.)
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "support/end_to_end_test.h"
+
+namespace kestrova::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+class CommandLineTest : public EndToEndTest {};
+
+TEST_F(CommandLineTest, RandomModeWaitsBetweenOneAndTheIntervalInSeconds) {
+  Launch({"/f=" + WritePlaylistOf(pages).string(), "/r=Y", "/t=2"});
+
+  const auto seen = server.WaitForRequests(pages, 6, 25s);
+  ASSERT_EQ(PathsOf(seen), (std::vector<std::string>{"/a.html", "/b.html", "/c.html", "/a.html", "/b.html", "/c.html"}))
+      << Describe(seen);
+  ExpectSpacingsWithin(seen, 0.9, 2.3, 0.5);
+  // Each wait is ten draws of one or two tenths of a second's worth; five waits that all drew
+  // two every time would mean the mode was never on (odds about 1 in 10^15 otherwise).
+  const auto gaps = Spacings(seen);
+  EXPECT_LT(*std::min_element(gaps.begin(), gaps.end()), 1.9) << Describe(seen);
+  std::cout << "[ figures  ] " << Describe(seen) << "\n";
+}
+
+TEST_F(CommandLineTest, APlaylistPathWithBlanksNeedsNoQuotes) {
+  const auto list = WritePlaylistOf(pages, "My Lists/a b.txt");
+  const std::string argument = "/f=" + list.string();
+  // The shell would hand the unquoted path over as separate words; the program joins them.
+  const auto first_blank = argument.find(' ');
+  const auto second_blank = argument.find(' ', first_blank + 1);
+  ASSERT_NE(second_blank, std::string::npos);
+  Launch({argument.substr(0, first_blank), argument.substr(first_blank + 1, second_blank - first_blank - 1),
+          argument.substr(second_blank + 1), "/t=1"});
+
+  const auto seen = server.WaitForRequests(pages, 3, 20s);
+  EXPECT_EQ(PathsOf(seen), pages) << Describe(seen);
+  ExpectSpacingsWithin(seen, 0.8, 1.6, 0.5);
+}
+
+TEST_F(CommandLineTest, AnUpperCaseSwitchLoadsNothingAndTheStartAsksForAList) {
+  Launch({"/F=" + WritePlaylistOf(pages).string()});
+  ASSERT_TRUE(MainWindow());
+
+  const auto box = WaitForWindow(program->Pid(), kApplicationTitle, 20s);
+  ASSERT_TRUE(box) << "no message box titled " << kApplicationTitle;
+  std::this_thread::sleep_for(1500ms);
+  EXPECT_TRUE(server.Requests().empty()) << Describe(server.Requests());
+  EXPECT_TRUE(program->Running());
+}
+
+TEST_F(CommandLineTest, NoArgumentsStartNoRun) {
+  Launch({});
+  const auto window = MainWindow();
+  ASSERT_TRUE(window);
+
+  // A start on the empty list would say so in a message box.
+  std::this_thread::sleep_for(2s);
+  const auto windows = VisibleWindows(program->Pid());
+  ASSERT_EQ(windows.size(), 1u) << "also shown: " << windows.back().name;
+  EXPECT_EQ(windows.front().name, kMainCaption);
+  EXPECT_TRUE(server.Requests().empty()) << Describe(server.Requests());
+  EXPECT_TRUE(program->Running());
+}
+
+}  // namespace
+}  // namespace kestrova::e2e
