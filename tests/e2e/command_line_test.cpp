@@ -52,7 +52,14 @@ TEST_F(CommandLineTest, AnUpperCaseSwitchLoadsNothingAndTheStartAsksForAList) {
   ASSERT_TRUE(box) << "no message box titled " << kApplicationTitle;
   std::this_thread::sleep_for(1500ms);
   EXPECT_TRUE(server.Requests().empty()) << Describe(server.Requests());
+
+  // Once the box is answered the program waits, idle, for the user.
+  ASSERT_TRUE(Activate(*box));
+  ASSERT_TRUE(PressKeys({"Return"}));
+  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(VisibleWindowsNamed(program->Pid(), kApplicationTitle).empty());
   EXPECT_TRUE(program->Running());
+  EXPECT_TRUE(server.Requests().empty()) << Describe(server.Requests());
 }
 
 TEST_F(CommandLineTest, NoArgumentsStartNoRun) {
