@@ -21,7 +21,7 @@ TEST_F(BrowsingTest, VisitsTheListInOrderOneIntervalApartAndEveryVisitReachesThe
   const auto seen = server.WaitForRequests(pages, 6, 20s);
   ASSERT_EQ(PathsOf(seen), (std::vector<std::string>{"/a.html", "/b.html", "/c.html", "/a.html", "/b.html", "/c.html"}))
       << Describe(seen);
-  ExpectSpacingsWithin(seen, 0.8, 1.6, 0.5);
+  ExpectSpacingsWithin(seen, 0.8, 1.6, kFirstSpacingLow);
   std::cout << "[ figures  ] " << Describe(seen) << "\n";
 }
 
@@ -51,7 +51,7 @@ TEST_F(BrowsingTest, WithNoCacheClearASecondPassComesFromTheCacheUntilItIsTicked
 
   const auto first_pass = server.WaitForRequests(pages, 3, 15s);
   ASSERT_EQ(PathsOf(first_pass), pages) << Describe(first_pass);
-  ExpectSpacingsWithin(first_pass, 0.8, 1.6, 0.5);
+  ExpectSpacingsWithin(first_pass, 0.8, 1.6, kFirstSpacingLow);
 
   // The second pass shows its pages about 1, 2 and 3 s after the first pass's last request;
   // half a second after the last of them, all three have come from the cache.
@@ -88,7 +88,7 @@ TEST_F(BrowsingTest, APageThatOpensScriptDialogsNeitherHoldsTheRunNorOpensAWindo
   const auto visits = server.WaitForRequests(list, 4, 15s);
   EXPECT_EQ(PathsOf(visits), (std::vector<std::string>{"/dialogs.html", "/b.html", "/c.html", "/dialogs.html"}))
       << Describe(visits);
-  ExpectSpacingsWithin(visits, 0.8, 1.6, 0.5);
+  ExpectSpacingsWithin(visits, 0.8, 1.6, kFirstSpacingLow);
   std::this_thread::sleep_for(300ms);
   const auto windows = VisibleWindows(program->Pid());
   ASSERT_EQ(windows.size(), 1u) << "a window besides the main one: " << windows.back().name;

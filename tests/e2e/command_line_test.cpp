@@ -21,7 +21,7 @@ TEST_F(CommandLineTest, RandomModeWaitsBetweenOneAndTheIntervalInSeconds) {
   const auto seen = server.WaitForRequests(pages, 6, 25s);
   ASSERT_EQ(PathsOf(seen), (std::vector<std::string>{"/a.html", "/b.html", "/c.html", "/a.html", "/b.html", "/c.html"}))
       << Describe(seen);
-  ExpectSpacingsWithin(seen, 0.9, 2.3, 0.5);
+  ExpectSpacingsWithin(seen, 0.9, 2.3, kFirstSpacingLow);
   // Each wait is ten draws of one or two tenths of a second's worth; five waits that all drew
   // two every time would mean the mode was never on (odds about 1 in 10^15 otherwise).
   const auto gaps = Spacings(seen);
@@ -41,7 +41,7 @@ TEST_F(CommandLineTest, APlaylistPathWithBlanksNeedsNoQuotes) {
 
   const auto seen = server.WaitForRequests(pages, 3, 20s);
   EXPECT_EQ(PathsOf(seen), pages) << Describe(seen);
-  ExpectSpacingsWithin(seen, 0.8, 1.6, 0.5);
+  ExpectSpacingsWithin(seen, 0.8, 1.6, kFirstSpacingLow);
 }
 
 TEST_F(CommandLineTest, AnUpperCaseSwitchLoadsNothingAndTheStartAsksForAList) {
