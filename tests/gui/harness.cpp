@@ -139,6 +139,21 @@ gboolean MessageBoxWatcher::Look(gpointer self) {
   return G_SOURCE_CONTINUE;
 }
 
+WhenReady::WhenReady(std::function<bool()> ready, std::function<void()> body)
+    : ready_(std::move(ready)), body_(std::move(body)), source_(g_timeout_add(20, &WhenReady::Poll, this)) {}
+
+WhenReady::~WhenReady() {
+  if (!done_) g_source_remove(source_);
+}
+
+gboolean WhenReady::Poll(gpointer self) {
+  auto* when = static_cast<WhenReady*>(self);
+  if (!when->ready_()) return G_SOURCE_CONTINUE;
+  when->done_ = true;
+  when->body_();
+  return G_SOURCE_REMOVE;
+}
+
 void Click(wxWindow* widget, std::optional<wxPoint> at) {
   const wxRect rect = widget->GetScreenRect();
   const wxPoint point = rect.GetTopLeft() + at.value_or(wxPoint(rect.width / 2, rect.height / 2));

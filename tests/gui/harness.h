@@ -121,6 +121,24 @@ void Click(wxWindow* widget, std::optional<wxPoint> at = std::nullopt);
 void Type(const char* text);
 void PressKey(int key_code);
 
+// Runs `body` once, from inside whatever event loop is running (a run's wait included), as soon
+// as `ready` holds.
+class WhenReady {
+ public:
+  WhenReady(std::function<bool()> ready, std::function<void()> body);
+  ~WhenReady();
+  WhenReady(const WhenReady&) = delete;
+  WhenReady& operator=(const WhenReady&) = delete;
+  bool Done() const { return done_; }
+
+ private:
+  static gboolean Poll(gpointer self);
+  std::function<bool()> ready_;
+  std::function<void()> body_;
+  guint source_;
+  bool done_ = false;
+};
+
 // Sends the command the choice of a menu item sends.
 void ChooseMenu(wxFrame& frame, const wxMenuItem& item);
 
