@@ -78,8 +78,9 @@ Window::Window() {
     event.Skip();
   });
   settled_ = PumpUntil(
-      [&] { return gtk_widget_get_mapped(Gtk(&frame())) && frame().IsActive() && pages_loaded_ > 0; }, 10s);
-  Pump(50ms);
+                 [&] { return gtk_widget_get_mapped(Gtk(&frame())) && frame().IsActive() && pages_loaded_ > 0; },
+                 10s) &&
+             WaitForLayout();
 }
 
 Window::~Window() {
@@ -106,8 +107,27 @@ bool Window::SetClientSize(int width, int height) {
     return client == wxSize(width, height) && form().ScaleWidth == static_cast<float>(width * kTwipsPerPixel) &&
            form().ScaleHeight == static_cast<float>(height * kTwipsPerPixel);
   });
-  Pump(50ms);
-  return applied;
+  return applied && WaitForLayout();
+}
+
+bool Window::WaitForLayout() {
+  GtkWidget* top = Gtk(&frame());
+  if (!gtk_widget_get_mapped(top)) return false;
+  // Each tick starts a frame; the layout of the frame before the third tick has been done.
+  struct Ticks {
+    int count = 0;
+  };
+  auto ticks = std::make_shared<Ticks>();
+  const guint id = gtk_widget_add_tick_callback(
+      top,
+      [](GtkWidget*, GdkFrameClock*, gpointer data) -> gboolean {
+        auto* shared = static_cast<std::shared_ptr<Ticks>*>(data);
+        return ++(*shared)->count < 3 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+      },
+      new std::shared_ptr<Ticks>(ticks), [](gpointer data) { delete static_cast<std::shared_ptr<Ticks>*>(data); });
+  const bool done = PumpUntil([&] { return ticks->count >= 3; }, 3s);
+  if (!done) gtk_widget_remove_tick_callback(top, id);
+  return done;
 }
 
 MessageBoxWatcher::MessageBoxWatcher() : source_(g_timeout_add(50, &MessageBoxWatcher::Look, this)) {}
@@ -154,24 +174,32 @@ gboolean WhenReady::Poll(gpointer self) {
   return G_SOURCE_REMOVE;
 }
 
+void DeliverSimulatedInput() {
+  // The simulated input goes through GDK's own connection: once the server has answered a
+  // round trip, the events it made are queued here, and are then dispatched.
+  gdk_display_sync(gdk_display_get_default());
+  Pump(10ms);
+  PumpUntil([] { return !gtk_events_pending(); }, 2s);
+}
+
 void Click(wxWindow* widget, std::optional<wxPoint> at) {
   const wxRect rect = widget->GetScreenRect();
   const wxPoint point = rect.GetTopLeft() + at.value_or(wxPoint(rect.width / 2, rect.height / 2));
   wxUIActionSimulator mouse;
   mouse.MouseMove(point);
-  Pump(20ms);
+  DeliverSimulatedInput();
   mouse.MouseClick();
-  Pump(50ms);
+  DeliverSimulatedInput();
 }
 
 void Type(const char* text) {
   wxUIActionSimulator().Text(text);
-  Pump(50ms);
+  DeliverSimulatedInput();
 }
 
 void PressKey(int key_code) {
   wxUIActionSimulator().Char(key_code);
-  Pump(30ms);
+  DeliverSimulatedInput();
 }
 
 void ChooseMenu(wxFrame& frame, const wxMenuItem& item) {

@@ -28,6 +28,15 @@ void Pump(std::chrono::milliseconds duration);
 // Runs the event loop until `done` holds or `timeout` passes; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s);
 
+// Real input reaches the window when the window manager lets it through (it sees every click
+// first), so its effect is awaited before it is checked: expects `actual` to equal `expected`
+// within a few seconds.
+#define EXPECT_SOON_EQ(actual, expected)                                                \
+  do {                                                                                  \
+    ::kestrova::gui::PumpUntil([&] { return (actual) == (expected); }, std::chrono::seconds(3)); \
+    EXPECT_EQ(actual, expected);                                                        \
+  } while (false)
+
 struct PixelRect {
   int x = 0, y = 0, width = 0, height = 0;
   int Right() const { return x + width; }
@@ -66,8 +75,12 @@ class Window {
   }
   // What GTK allocated to the widget, relative to the panel; only meaningful when it is mapped.
   PixelRect Allocation(const Control& control);
-  // Resizes the client area and waits until the window system has applied it and the layout ran.
+  // Resizes the client area and waits until the window system has applied it, the layout ran
+  // and GTK has allocated the result.
   bool SetClientSize(int width, int height);
+  // Waits until GTK has been through a few frames of the window, so that the places given to
+  // widgets have become their allocations. False when the window is not on screen.
+  bool WaitForLayout();
 
  private:
   std::unique_ptr<wx::Program> program_;

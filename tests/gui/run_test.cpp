@@ -47,6 +47,7 @@ TEST_F(Run, WidgetsShowTheRunAndARealStopEndsIt) {
   WhenReady during_first_wait(
       [&] { return window.PagesLoaded() > pages_before && browser->GetCurrentURL() == first_; },
       [&] {
+        EXPECT_TRUE(window.WaitForLayout());
         EXPECT_EQ(ReadShown(window.Widget(form.url1_count_txt)).value, "0");
         EXPECT_EQ(ReadShown(window.Widget(form.txt_url1)).value, first_);
         EXPECT_EQ(ReadShown(window.Widget(form.lstPlayList)).value, first_ + " (selected)\n" + second_ + "\n");
@@ -66,6 +67,7 @@ TEST_F(Run, WidgetsShowTheRunAndARealStopEndsIt) {
         EXPECT_EQ(browser->GetCurrentTitle(), "First page");
 
         Click(window.Widget(form.stop_button));
+        EXPECT_SOON_EQ(Sensitive(form.cmdRemoveItem), true);
         for (const Control* unlocked : std::initializer_list<const Control*>{
                  &form.cmdRemoveItem, &form.cmdAddItem, &form.chk_random, &form.url1_count_txt,
                  &form.txt_interval, &form.txt_url1}) {
