@@ -31,10 +31,10 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 // Real input reaches the window when the window manager lets it through (it sees every click
 // first), so its effect is awaited before it is checked: expects `actual` to equal `expected`
 // within a few seconds.
-#define EXPECT_SOON_EQ(actual, expected)                                                \
-  do {                                                                                  \
+#define EXPECT_SOON_EQ(actual, expected)                                                       \
+  do {                                                                                         \
     ::kestrova::gui::PumpUntil([&] { return (actual) == (expected); }, std::chrono::seconds(3)); \
-    EXPECT_EQ(actual, expected);                                                        \
+    EXPECT_EQ(actual, expected);                                                               \
   } while (false)
 
 struct PixelRect {

@@ -1,8 +1,9 @@
 // The layout through the real window: resizing, maximizing and minimizing it, the warning for
 // too small a window, and hiding and showing the top panel from the File menu.
 
-#include <gtest/gtest.h>
 #include <sstream>
+
+#include <gtest/gtest.h>
 #include <wx/menu.h>
 
 #include "harness.h"
@@ -96,7 +97,9 @@ TEST_F(Layout, TheSmallestArrangedSizeKeepsTheBrowsersLastHeight) {
   // 467 × 134 pixels is 7005 × 2010 twips, just above the limit: arranged, no warning. The
   // browser's height would come out below zero and is not applied. The list box and the entry
   // box are 5 pixels wide then; a long list must still not make GTK complain.
-  for (int i = 0; i < 30; ++i) form.lstPlayList.AddItem("http://www.example.org/a/rather/long/path/" + std::to_string(i));
+  for (int i = 0; i < 30; ++i) {
+    form.lstPlayList.AddItem("http://www.example.org/a/rather/long/path/" + std::to_string(i));
+  }
   form.txtItemToAdd.SetText("http://www.example.org/another/long/path/");
   MessageBoxWatcher watcher;
   ASSERT_TRUE(window.SetClientSize(800, 600));
@@ -148,7 +151,8 @@ TEST_F(Layout, MaximizingArrangesForTheWholeScreen) {
   ExpectWidgetsOnTheModel();
 
   window.frame().Maximize(false);
-  ASSERT_TRUE(PumpUntil([&] { return window.frame().GetClientSize() == normal && form.ScaleWidth == normal.x * 15.0f; }));
+  ASSERT_TRUE(PumpUntil(
+      [&] { return window.frame().GetClientSize() == normal && form.ScaleWidth == normal.x * 15.0f; }));
   ASSERT_TRUE(window.WaitForLayout());
   ExpectArranged(window, normal.x, normal.y);
   EXPECT_TRUE(watcher.Seen().empty());
@@ -165,7 +169,9 @@ TEST_F(Layout, MinimizingChangesNothingAndRestoringArranges) {
   EXPECT_TRUE(watcher.Seen().empty()) << "a minimized window is not too small";
 
   window.frame().Iconize(false);
-  ASSERT_TRUE(PumpUntil([&] { return form.window_state == WindowState::Normal && gtk_widget_get_mapped(Gtk(&window.frame())); }));
+  ASSERT_TRUE(PumpUntil([&] {
+    return form.window_state == WindowState::Normal && gtk_widget_get_mapped(Gtk(&window.frame()));
+  }));
   ASSERT_TRUE(window.WaitForLayout());
   ExpectArranged(window, 800, 600);
   EXPECT_TRUE(watcher.Seen().empty());
