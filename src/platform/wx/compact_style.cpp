@@ -11,7 +11,8 @@ constexpr const char* kCompactCss = R"css(
 .kestrova-compact, .kestrova-compact * { font-family: "Liberation Sans", "DejaVu Sans", sans-serif; font-size: 8pt; }
 button.kestrova-compact { padding: 0; min-height: 0; min-width: 0; }
 button.kestrova-compact label { margin: 0; padding: 0; }
-entry.kestrova-compact { padding: 0 3px; min-height: 0; }
+/* Room for the border and padding in the 5 pixels the entry box has in the narrowest window. */
+entry.kestrova-compact { padding: 0 1px; min-height: 0; }
 checkbutton.kestrova-compact { padding: 0; min-height: 0; }
 checkbutton.kestrova-compact check { min-height: 12px; min-width: 12px; margin: 0 3px 0 0; }
 checkbutton.kestrova-compact label { margin: 0; padding: 0; }

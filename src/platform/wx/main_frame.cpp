@@ -156,6 +156,10 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
     case ControlKind::ListBox:
       widget = new wxListBox(panel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxLB_SINGLE,
                              wxDefaultValidator, name);
+      // No horizontal scroll bar, as on the list box of the design: in the narrowest arranged
+      // window it would get less than no room, which GTK reports as a critical error.
+      gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(widget->GetHandle()), GTK_POLICY_EXTERNAL,
+                                     GTK_POLICY_AUTOMATIC);
       break;
     case ControlKind::WebBrowser:
       web_view_ = wxWebView::New(panel_, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, wxDefaultSize,

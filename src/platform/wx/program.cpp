@@ -1,5 +1,7 @@
 #include "platform/wx/program.h"
 
+#include <clocale>
+
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
@@ -13,7 +15,12 @@ namespace kestrova::wx {
 Program::Program(int argc, char** argv)
     : app_(argc, argv),
       services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_},
-      form_(services_) {}
+      form_(services_) {
+  // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C
+  // locale: every entry outside ASCII would then be taken as Windows-1252, text the user typed
+  // included. Entries and typed text are in the user's character set.
+  std::setlocale(LC_CTYPE, "");
+}
 
 void Program::Start() {
   InstallCompactStyle();
