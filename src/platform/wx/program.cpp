@@ -5,6 +5,7 @@
 
 #include "app/startup.h"
 #include "browse/option_toggles.h"
+#include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
 
@@ -15,6 +16,8 @@ Program::Program(int argc, char** argv)
       services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_},
       form_(services_) {}
 
+Program::~Program() = default;
+
 void Program::Start() {
   InstallCompactStyle();
   WireOptionToggles(form_);
@@ -24,6 +27,8 @@ void Program::Start() {
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);
+  about_ = std::make_unique<AboutBox>(form_, frame_->Scale(), [this] { frame_->NoteOtherFormActivated(); });
+  app_.SetAboutHandler([this] { about_->Show(); });
   app_.SetBeforeEnd([this] {
     if (frame_ && frame_->WebView()) {
       auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
