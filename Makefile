@@ -40,3 +40,8 @@ test: build test-sanitize
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN)
+
+# A Debian package of the program, installing under /usr: $(BUILD)/kestrova_<version>_<arch>.deb
+.PHONY: package
+package: build
+	@cmake --build $(BUILD) --target package
