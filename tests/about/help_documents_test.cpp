@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 
 #include <wx/webview.h>
 
@@ -60,6 +61,7 @@ struct DocumentCase {
   MenuItem Form2::*item;
   const char* file;
   const char* title;  // empty: the document is missing
+  friend void PrintTo(const DocumentCase& c, std::ostream* os) { *os << c.name; }
 };
 
 class HelpDocuments : public ::testing::TestWithParam<DocumentCase> {};
