@@ -57,3 +57,8 @@ test: build test-sanitize test-fuzz
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
+
+# A Debian package of the program, installing under /usr: $(BUILD)/kestrova_<version>_<arch>.deb
+.PHONY: package
+package: build
+	@cmake --build $(BUILD) --target package

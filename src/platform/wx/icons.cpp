@@ -1,6 +1,7 @@
 #include "platform/wx/icons.h"
 
 #include <wx/dcmemory.h>
+#include <wx/graphics.h>
 #include <wx/image.h>
 
 namespace kestrova::wx {
@@ -76,6 +77,9 @@ wxBitmap DrawIcon(IconKind kind, int size) {
   wxBitmap bitmap(size, size, 24);
   {
     wxMemoryDC dc(bitmap);
+    // Smoothed edges would blend the shapes with the transparent key colour into a pink fringe;
+    // the palette's icons have hard edges anyway.
+    if (wxGraphicsContext* gc = dc.GetGraphicsContext()) gc->SetAntialiasMode(wxANTIALIAS_NONE);
     const wxColour key(255, 0, 255);
     dc.SetBackground(wxBrush(key));
     dc.Clear();

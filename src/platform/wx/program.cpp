@@ -7,6 +7,7 @@
 
 #include "app/startup.h"
 #include "browse/option_toggles.h"
+#include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
 
@@ -22,6 +23,8 @@ Program::Program(int argc, char** argv)
   std::setlocale(LC_CTYPE, "");
 }
 
+Program::~Program() = default;
+
 void Program::Start() {
   InstallCompactStyle();
   // Pages run in WebKit's sandbox; it must be asked for before the first web process starts.
@@ -33,6 +36,8 @@ void Program::Start() {
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);
+  about_ = std::make_unique<AboutBox>(form_, frame_->Scale(), [this] { frame_->NoteOtherFormActivated(); });
+  app_.SetAboutHandler([this] { about_->Show(); });
   app_.SetBeforeEnd([this] {
     if (frame_ && frame_->WebView()) {
       auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());

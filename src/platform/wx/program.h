@@ -10,15 +10,18 @@
 
 namespace kestrova::wx {
 
+class AboutBox;
 class MainFrame;
 
 class Program {
  public:
   Program(int argc, char** argv);
+  ~Program();
   // Creates the window, runs its load step and shows it.
   void Start();
   Form2& Form() { return form_; }
   MainFrame* Frame() { return frame_; }
+  WxApplication& App() { return app_; }
 
  private:
   WebKitBrowser browser_;
@@ -32,6 +35,7 @@ class Program {
   Services services_;
   Form2 form_;
   MainFrame* frame_ = nullptr;
+  std::unique_ptr<AboutBox> about_;
 };
 
 }  // namespace kestrova::wx

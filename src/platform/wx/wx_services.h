@@ -58,6 +58,8 @@ class WxApplication : public Application {
   // Runs just before the process ends (stops the web processes).
   void SetBeforeEnd(std::function<void()> before_end) { before_end_ = std::move(before_end); }
   std::string Folder() override { return folder_; }
+  // For tests that need the program to live somewhere else than its executable.
+  void SetFolder(std::string folder) { folder_ = std::move(folder); }
   std::string CommandLine() override { return command_line_; }
   void HideMainWindow() override;
   [[noreturn]] void EndProgram() override;
