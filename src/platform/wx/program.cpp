@@ -27,8 +27,13 @@ Program::~Program() = default;
 
 void Program::Start() {
   InstallCompactStyle();
-  // Pages run in WebKit's sandbox; it must be asked for before the first web process starts.
-  webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
+  // Pages run in WebKit's sandbox. It must be asked for before the first web process starts, and
+  // only once: the web context outlives a window (the GUI tests make one after another).
+  static const bool sandboxed = [] {
+    webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
+    return true;
+  }();
+  (void)sandboxed;
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
   browser_.Attach(frame_->WebView());
