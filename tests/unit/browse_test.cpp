@@ -125,13 +125,21 @@ TEST(BrowseLoop, PassCountGoesOnPastSixteenBits) {
   EXPECT_EQ(h.form.url1_count_txt.Text(), "32769");
 }
 
-// A list replaced by a shorter one during a pass ends the pass at its new end.
-TEST(BrowseLoop, ListShortenedDuringAPass) {
-  Browsing h({"a", "b", "c"});
-  h.pump.At(5000, [&] { h.form.lstPlayList.ReplaceAll({"x", "y"}); });
-  h.Run();
-  EXPECT_EQ(h.journal.Timed(30000), (Lines{"30000 purge y", "30000 navigate y", "60000 browser stop"}));
-  EXPECT_EQ(h.form.PassCount, 1);
+// The number of items is read at the start of a pass: a list replaced during the pass is walked
+// up to that number or to its own end, whichever comes first.
+TEST(BrowseLoop, ListReplacedDuringAPass) {
+  const std::pair<Lines, Lines> cases[] = {
+      {{"x", "y"}, {"30000 navigate y", "60000 browser stop"}},
+      {{"w", "x", "y", "z"}, {"30000 navigate x", "60000 navigate y", "90000 browser stop"}},
+  };
+  for (const auto& [replacement, from_second] : cases) {
+    Browsing h({"a", "b", "c"});
+    h.form.ckCache.SetValue(CheckBox::kUnticked);
+    h.pump.At(5000, [&] { h.form.lstPlayList.ReplaceAll(replacement); });
+    h.Run();
+    EXPECT_EQ(h.journal.Timed(30000), from_second);
+    EXPECT_EQ(h.form.PassCount, 1);
+  }
 }
 
 // Every change of the value flips the caption, whoever makes it; only the exact off caption

@@ -60,7 +60,8 @@ TEST(IntervalWait, WhenTheWaitEnds) {
     std::string text_after = "30";
   };
   const Case cases[] = {
-      {.text = "abc", .stopped = true, .lasts_ms = 0, .text_after = "abc"},
+      // Events are processed once (7 ms here) before a stop already requested is seen.
+      {.text = "abc", .stopped = true, .cost = 7, .lasts_ms = 7, .text_after = "abc"},
       {.stop_at = 5000, .lasts_ms = 6000},
       {.stop_at = 6000, .lasts_ms = 6000},
       {.stop_at = 6001, .lasts_ms = 9000},
