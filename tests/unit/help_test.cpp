@@ -42,6 +42,7 @@ TEST(AboutDialog, FillsItsTextsAndRenamesTheApplication) {
             (Lines{"About Kestrova", "Kestrova", "Version 4.0.0",
                    "This program simulates network activity to keep your Internet connection alive."}));
   start_button_Click(h.form);
+  EXPECT_TRUE(h.form.txt_interval.Enabled()) << "an empty list locks nothing";
   EXPECT_EQ(h.journal.Timed(), (Lines{"0 message Corvane: Please enter at least one URL or open a file.",
                                       "0 show about",
                                       "0 message Kestrova: Please enter at least one URL or open a file."}));

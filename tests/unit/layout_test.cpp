@@ -44,6 +44,8 @@ TEST(Resize, ArrangesTheControlsOrWarns) {
       {10560, 8640, WindowState::Normal, kDesignSize},
       {7000, 2000, WindowState::Normal, {6970, 1270, 220, 75, 75, 6970, 0, 6820, 6390}},
       {7000, 2250, WindowState::Normal, {6970, 1270, 220, 75, 75, 6970, 250, 6820, 0}},
+      {7000.5f, 2250.25f, WindowState::Normal,
+       {6970.5f, 1270.5f, 220.5f, 75.5f, 75.5f, 6970.5f, 250.25f, 6820.5f, 0.25f}},
       {20000, 12000, WindowState::Maximized, {19970, 14270, 13220, 13075, 13075, 19970, 10000, 19820, 9750}},
       {6999, 2000, WindowState::Normal, kDesignSize, true},
       {7000, 1999, WindowState::Normal, kDesignSize, true},

@@ -64,16 +64,16 @@ TEST(FileCommands, OnlyTheMenusOpenStopsARun) {
 }
 
 // Add and drops take the text without its trailing blanks; empty entries and duplicates are
-// allowed. Remove takes the selected entry only. A drop from another program only says "here".
+// allowed; the selection stays. Remove takes the selected entry only. A drop from another program only says "here".
 TEST(ListEditing, AddRemoveAndDrops) {
   Harness h;
   h.SetPlaylist({"a", "b"});
+  h.form.lstPlayList.SetListIndex(1);
   for (const char* typed : {"  c \t  ", "", "   ", "a"}) {
     h.form.txtItemToAdd.SetText(typed);
     cmdAddItem_Click(h.form);
     EXPECT_EQ(h.form.txtItemToAdd.Text(), "");
   }
-  h.form.lstPlayList.SetListIndex(1);
   cmdRemoveItem_Click(h.form);
   cmdRemoveItem_Click(h.form);  // nothing is selected now
   txtItemToAdd_DragDrop(h.form, std::nullopt);

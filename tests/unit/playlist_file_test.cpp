@@ -118,6 +118,17 @@ TEST_F(PlaylistFile, SaveKeepsThePermissionBits) {
   }
 }
 
+TEST_F(PlaylistFile, ReplacementKeepsTheOwnerWhereThatMayBeSet) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root may give a file to another owner";
+  WriteBytes(dir / "list.txt", "old\r\n");
+  ASSERT_EQ(::chown((dir / "list.txt").c_str(), 4242, 4343), 0);
+  Save(dir / "list.txt");
+  struct stat st {};
+  ASSERT_EQ(::stat((dir / "list.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, 4242u);
+  EXPECT_EQ(st.st_gid, 4343u);
+}
+
 // A save through a link replaces the file the link names, relative to the link's folder, and
 // keeps the link; a link to a name not made yet creates that file.
 TEST_F(PlaylistFile, SaveFollowsLinks) {

@@ -28,6 +28,7 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
       {R"(/f=C:\dir /b.txt)", R"(C:\dir)", ""},
       {R"(/F=C:\a.txt /T=9 /R=Y)", "", ""},
       {"/r=y /t=5", "", "5"},
+      {"/r=Yes", "", ""},
       {"/t=10 /r=N /t=20 /r=Y /f=a.txt /f=b.txt", "a.txt", "10"},
       {"/t= /f=a.txt", "a.txt", ""},
       {"x/t=7", "", "7"},
