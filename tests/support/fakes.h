@@ -36,7 +36,11 @@ struct Journal {
     std::string what;
   };
   explicit Journal(const FakeClock& clock) : clock(clock) {}
-  void Add(std::string what) { entries.push_back({clock.now_ms, std::move(what)}); }
+  // A run that never ends (its stop lost) fails the test here instead of hanging it.
+  void Add(std::string what) {
+    if (entries.size() >= 100'000) throw std::runtime_error("runaway: 100,000 journal entries");
+    entries.push_back({clock.now_ms, std::move(what)});
+  }
   // "<ms> <what>" for each entry made at or after `since_ms`.
   Lines Timed(std::int64_t since_ms = 0) const;
   const FakeClock& clock;

@@ -64,7 +64,8 @@ TEST(FileCommands, OnlyTheMenusOpenStopsARun) {
 }
 
 // Add and drops take the text without its trailing blanks; empty entries and duplicates are
-// allowed; the selection stays. Remove takes the selected entry only. A drop from another program only says "here".
+// allowed; the selection stays. Remove takes the selected entry only. A drop from another
+// program only says "here".
 TEST(ListEditing, AddRemoveAndDrops) {
   Harness h;
   h.SetPlaylist({"a", "b"});
