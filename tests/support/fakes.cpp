@@ -4,25 +4,18 @@
 
 namespace kestrova::testing {
 
-std::vector<std::string> Journal::Lines() const {
-  std::vector<std::string> lines;
-  for (const auto& e : entries) lines.push_back(e.what);
-  return lines;
-}
-
-std::vector<Journal::Entry> Journal::With(const std::string& prefix) const {
-  std::vector<Entry> out;
+Lines Journal::Timed(std::int64_t since_ms) const {
+  Lines lines;
   for (const auto& e : entries) {
-    if (e.what.rfind(prefix, 0) == 0) out.push_back(e);
+    if (e.at_ms >= since_ms) lines.push_back(std::to_string(e.at_ms) + " " + e.what);
   }
-  return out;
+  return lines;
 }
 
 void FakeClock::SleepMs(std::int64_t ms) {
   if (ms < 0) throw std::logic_error("negative sleep");
   now_ms += ms;
   slept_ms += ms;
-  ++sleeps;
   sleep_log.push_back(ms);
 }
 
@@ -38,30 +31,13 @@ void FakePump::ProcessEvents() {
   }
 }
 
-void FakePump::At(std::int64_t ms, std::function<void()> action) { actions_.emplace(ms, std::move(action)); }
-
-void RecordingBrowser::Navigate(const std::string& url) {
-  navigations.push_back(url);
-  journal_.entries.push_back({clock_.now_ms, "navigate " + url});
-}
-
-void RecordingBrowser::Stop() {
-  ++stops;
-  journal_.entries.push_back({clock_.now_ms, "browser stop"});
-}
-
-void RecordingBrowser::SetSilent(bool s) {
-  silent = s;
-  journal_.entries.push_back({clock_.now_ms, s ? "silent on" : "silent off"});
-}
-
 void RecordingCache::DeleteUrlCacheEntry(const std::string& url) {
   deleted.push_back(url);
-  journal_.entries.push_back({clock_.now_ms, "purge " + url});
+  journal_.Add("purge " + url);
 }
 
 std::optional<std::string> ScriptedFileDialog::Show(FileDialogMode mode, const std::string& initial_name) {
-  uses.push_back({mode, initial_name});
+  journal_.Add((mode == FileDialogMode::Open ? "open dialog at " : "save dialog at ") + initial_name);
   if (answers.empty()) return std::nullopt;
   auto answer = answers.front();
   answers.pop_front();
@@ -69,8 +45,7 @@ std::optional<std::string> ScriptedFileDialog::Show(FileDialogMode mode, const s
 }
 
 void RecordingMessageBoxes::Show(const std::string& text, const std::string& title) {
-  shown.push_back({text, title});
-  journal_.entries.push_back({clock_.now_ms, "message " + text});
+  journal_.Add("message " + title + ": " + text);
   if (while_open) while_open();
 }
 
@@ -80,20 +55,9 @@ float ScriptedRandom::Next() {
   return v;
 }
 
-void FakeApplication::HideMainWindow() {
-  window_hidden = true;
-  journal_.entries.push_back({clock_.now_ms, "hide window"});
-}
-
 void FakeApplication::EndProgram() {
-  ++ended;
-  journal_.entries.push_back({clock_.now_ms, "end program"});
+  journal_.Add("end program");
   throw ProgramEnded();
-}
-
-void FakeApplication::ShowAbout() {
-  ++about_shown;
-  journal_.entries.push_back({clock_.now_ms, "show about"});
 }
 
 Harness::Harness() { WireOptionToggles(form); }
@@ -105,15 +69,13 @@ void Harness::SetPlaylist(const std::vector<std::string>& items) {
 
 void Harness::JournalControls() {
   form.lstPlayList.SetListener([this](Prop prop) {
-    if (prop == Prop::Selection) {
-      journal.entries.push_back({clock.now_ms, "select " + std::to_string(form.lstPlayList.ListIndex())});
-    }
+    if (prop == Prop::Selection) journal.Add("select " + std::to_string(form.lstPlayList.ListIndex()));
   });
   form.txt_url1.SetListener([this](Prop prop) {
-    if (prop == Prop::Text) journal.entries.push_back({clock.now_ms, "txt_url1 " + form.txt_url1.Text()});
+    if (prop == Prop::Text) journal.Add("txt_url1 " + form.txt_url1.Text());
   });
   form.url1_count_txt.SetListener([this](Prop prop) {
-    if (prop == Prop::Text) journal.entries.push_back({clock.now_ms, "count " + form.url1_count_txt.Text()});
+    if (prop == Prop::Text) journal.Add("count " + form.url1_count_txt.Text());
   });
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 // Fake services for the core tests: a virtual clock, an event pump that runs the user actions a
-// test scheduled for a virtual time, and services that record what the handlers asked of them.
+// test scheduled for a virtual time, and services that write what the handlers asked of them into
+// one journal.
 
 #include <cstdint>
 #include <deque>
@@ -16,17 +17,7 @@
 
 namespace kestrova::testing {
 
-// What the fakes saw, in order, with the virtual time: "navigate http://a", "purge http://a", ...
-struct Journal {
-  struct Entry {
-    std::int64_t at_ms;
-    std::string what;
-  };
-  std::vector<Entry> entries;
-  std::vector<std::string> Lines() const;
-  // The entries that start with `prefix`.
-  std::vector<Entry> With(const std::string& prefix) const;
-};
+using Lines = std::vector<std::string>;
 
 class FakeClock : public Clock {
  public:
@@ -34,9 +25,26 @@ class FakeClock : public Clock {
   void SleepMs(std::int64_t ms) override;
   std::int64_t now_ms = 0;
   std::int64_t slept_ms = 0;
-  std::int64_t sleeps = 0;
   // The length of every sleep, in order.
   std::vector<std::int64_t> sleep_log;
+};
+
+// What the fakes saw, in order, each with the virtual time: "30000 navigate http://a/".
+struct Journal {
+  struct Entry {
+    std::int64_t at_ms;
+    std::string what;
+  };
+  explicit Journal(const FakeClock& clock) : clock(clock) {}
+  // A run that never ends (its stop lost) fails the test here instead of hanging it.
+  void Add(std::string what) {
+    if (entries.size() >= 100'000) throw std::runtime_error("runaway: 100,000 journal entries");
+    entries.push_back({clock.now_ms, std::move(what)});
+  }
+  // "<ms> <what>" for each entry made at or after `since_ms`.
+  Lines Timed(std::int64_t since_ms = 0) const;
+  const FakeClock& clock;
+  std::vector<Entry> entries;
 };
 
 // Runs each scheduled action once, at the first event processing at or after its time.
@@ -44,11 +52,10 @@ class FakePump : public EventPump {
  public:
   explicit FakePump(FakeClock& clock) : clock_(clock) {}
   void ProcessEvents() override;
-  void At(std::int64_t ms, std::function<void()> action);
+  void At(std::int64_t ms, std::function<void()> action) { actions_.emplace(ms, std::move(action)); }
   // Every event processing takes this long (time spent in other handlers).
   std::int64_t cost_ms = 0;
   std::int64_t calls = 0;
-  std::size_t Pending() const { return actions_.size(); }
 
  private:
   FakeClock& clock_;
@@ -57,57 +64,47 @@ class FakePump : public EventPump {
 
 class RecordingBrowser : public Browser {
  public:
-  RecordingBrowser(Journal& journal, FakeClock& clock) : journal_(journal), clock_(clock) {}
-  void Navigate(const std::string& url) override;
-  void Stop() override;
-  void SetSilent(bool silent) override;
-  std::vector<std::string> navigations;
-  int stops = 0;
-  bool silent = false;
+  explicit RecordingBrowser(Journal& journal) : journal_(journal) {}
+  void Navigate(const std::string& url) override { journal_.Add("navigate " + url); }
+  void Stop() override { journal_.Add("browser stop"); }
+  void SetSilent(bool silent) override { journal_.Add(silent ? "silent on" : "silent off"); }
 
  private:
   Journal& journal_;
-  FakeClock& clock_;
 };
 
 class RecordingCache : public UrlCache {
  public:
-  RecordingCache(Journal& journal, FakeClock& clock) : journal_(journal), clock_(clock) {}
+  explicit RecordingCache(Journal& journal) : journal_(journal) {}
   void DeleteUrlCacheEntry(const std::string& url) override;
   std::vector<std::string> deleted;
 
  private:
   Journal& journal_;
-  FakeClock& clock_;
 };
 
-// Answers each use with the next scripted answer (nothing: the user cancelled).
+// Journals "open dialog at <name>" or "save dialog at <name>" and answers with the next scripted
+// answer (nothing: the user cancelled).
 class ScriptedFileDialog : public FileDialog {
  public:
+  explicit ScriptedFileDialog(Journal& journal) : journal_(journal) {}
   std::optional<std::string> Show(FileDialogMode mode, const std::string& initial_name) override;
   std::deque<std::optional<std::string>> answers;
-  struct Use {
-    FileDialogMode mode;
-    std::string initial_name;
-  };
-  std::vector<Use> uses;
+
+ private:
+  Journal& journal_;
 };
 
+// Journals "message <title>: <text>".
 class RecordingMessageBoxes : public MessageBoxes {
  public:
-  RecordingMessageBoxes(Journal& journal, FakeClock& clock) : journal_(journal), clock_(clock) {}
+  explicit RecordingMessageBoxes(Journal& journal) : journal_(journal) {}
   void Show(const std::string& text, const std::string& title) override;
-  struct Shown {
-    std::string text;
-    std::string title;
-  };
-  std::vector<Shown> shown;
   // Runs while the box is open (the user reading it); may be empty.
   std::function<void()> while_open;
 
  private:
   Journal& journal_;
-  FakeClock& clock_;
 };
 
 // Draws the scripted values in turn, then repeats the last one.
@@ -127,35 +124,31 @@ struct ProgramEnded : std::runtime_error {
 
 class FakeApplication : public Application {
  public:
-  FakeApplication(Journal& journal, FakeClock& clock) : journal_(journal), clock_(clock) {}
+  explicit FakeApplication(Journal& journal) : journal_(journal) {}
   std::string Folder() override { return folder; }
   std::string CommandLine() override { return command_line; }
-  void HideMainWindow() override;
+  void HideMainWindow() override { journal_.Add("hide window"); }
   void EndProgram() override;
-  void ShowAbout() override;
+  void ShowAbout() override { journal_.Add("show about"); }
   std::string folder = "/opt/kestrova";
   std::string command_line;
-  bool window_hidden = false;
-  int ended = 0;
-  int about_shown = 0;
 
  private:
   Journal& journal_;
-  FakeClock& clock_;
 };
 
 // A main window on fake services, with the option toggles wired as the program wires them.
 struct Harness {
   Harness();
-  Journal journal;
   FakeClock clock;
+  Journal journal{clock};
   FakePump pump{clock};
-  RecordingBrowser browser{journal, clock};
-  RecordingCache cache{journal, clock};
-  ScriptedFileDialog file_dialog;
-  RecordingMessageBoxes message_boxes{journal, clock};
+  RecordingBrowser browser{journal};
+  RecordingCache cache{journal};
+  ScriptedFileDialog file_dialog{journal};
+  RecordingMessageBoxes message_boxes{journal};
   ScriptedRandom random;
-  FakeApplication app{journal, clock};
+  FakeApplication app{journal};
   Services services{browser, cache, file_dialog, message_boxes, clock, pump, random, app};
   Form2 form{services};
 

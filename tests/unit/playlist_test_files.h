@@ -1,16 +1,12 @@
 #pragma once
-// A scratch folder for the playlist file tests, removed with everything in it afterwards.
+// A scratch folder for the tests that touch files, removed with everything in it afterwards.
 
-#include <sys/stat.h>
-
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
 #include <string>
-#include <vector>
 
 namespace kestrova::testing {
 
@@ -45,20 +41,6 @@ inline std::string ReadBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The names in a folder, sorted: what a save left behind.
-inline std::vector<std::string> NamesIn(const std::filesystem::path& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder)) names.push_back(entry.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-inline mode_t PermissionBits(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) throw std::runtime_error("cannot stat " + path);
-  return st.st_mode & 07777;
 }
 
 }  // namespace kestrova::testing
