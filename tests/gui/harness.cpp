@@ -1,97 +1,98 @@
 #include "harness.h"
 
 #include <cmath>
-#include <ostream>
+#include <cstdio>
 #include <sstream>
 #include <thread>
 
 #include <wx/app.h>
 #include <wx/evtloop.h>
+#include <wx/init.h>
 #include <wx/listbox.h>
+#include <wx/menu.h>
 #include <wx/uiaction.h>
 #include <wx/webview.h>
 
 namespace kestrova::gui {
 namespace {
 
-constexpr double kTwipsPerPixel = 15.0;  // the test display runs at 96 DPI
+int Px(float twips) { return static_cast<int>(std::lround(twips / 15)); }
 
-int Px(float twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+std::string Text(const char* text) { return text ? text : ""; }
 
-void CollectButtonLabels(GtkWidget* widget, std::vector<std::string>& labels) {
+std::string Take(gchar* text) {
+  std::string result = Text(text);
+  g_free(text);
+  return result;
+}
+
+void ButtonLabels(GtkWidget* widget, std::vector<std::string>& labels) {
   if (GTK_IS_BUTTON(widget) && gtk_widget_get_visible(widget)) {
-    const char* label = gtk_button_get_label(GTK_BUTTON(widget));
-    labels.emplace_back(label ? label : "");
-    return;
-  }
-  if (GTK_IS_CONTAINER(widget)) {
-    GList* children = gtk_container_get_children(GTK_CONTAINER(widget));
-    for (GList* it = children; it != nullptr; it = it->next) {
-      CollectButtonLabels(static_cast<GtkWidget*>(it->data), labels);
-    }
-    g_list_free(children);
+    labels.emplace_back(gtk_button_get_label(GTK_BUTTON(widget)));
+  } else if (GTK_IS_CONTAINER(widget)) {
+    gtk_container_foreach(GTK_CONTAINER(widget), [](GtkWidget* child, gpointer out) {
+      ButtonLabels(child, *static_cast<std::vector<std::string>*>(out));
+    }, &labels);
   }
 }
 
-std::string TakeString(gchar* text) {
-  std::string result = text ? text : "";
-  g_free(text);
-  return result;
+bool MenuIsOpen() {
+  bool open = false;
+  GList* windows = gtk_window_list_toplevels();
+  for (GList* it = windows; it != nullptr; it = it->next) {
+    open |= gtk_widget_get_mapped(GTK_WIDGET(it->data)) && GTK_IS_MENU(gtk_bin_get_child(GTK_BIN(it->data)));
+  }
+  g_list_free(windows);
+  return open;
+}
+
+// Simulated input goes through GDK's own connection: after a round trip its events are queued.
+void Deliver() {
+  gdk_display_sync(gdk_display_get_default());
+  Pump(10ms);
+  PumpUntil([] { return !gtk_events_pending(); }, 2s);
 }
 
 }  // namespace
 
 void Pump(std::chrono::milliseconds duration) {
-  const auto end = std::chrono::steady_clock::now() + duration;
-  do {
-    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
-    std::this_thread::sleep_for(2ms);
-  } while (std::chrono::steady_clock::now() < end);
+  PumpUntil([] { return false; }, duration);
 }
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
   const auto end = std::chrono::steady_clock::now() + timeout;
   while (!done()) {
     if (std::chrono::steady_clock::now() >= end) return false;
-    Pump(5ms);
+    if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
+    wxTheApp->ProcessIdle();
+    std::this_thread::sleep_for(2ms);
   }
   return true;
 }
 
-std::ostream& operator<<(std::ostream& out, const PixelRect& rect) {
-  return out << "(" << rect.x << "," << rect.y << " " << rect.width << "x" << rect.height << ")";
+std::ostream& operator<<(std::ostream& out, const PixelRect& r) {
+  return out << "(" << r.x << "," << r.y << " " << r.width << "x" << r.height << ")";
 }
 
-PixelRect DesignPixels(const Control& control) {
-  return {Px(control.WindowLeft()), Px(control.WindowTop()), Px(control.Width()), Px(control.Height())};
-}
-
-Window::Window() {
-  static char name[] = "kestrova_gui_tests";
-  static char* argv[] = {name, nullptr};
-  program_ = std::make_unique<wx::Program>(1, argv);
+Window::Window(std::vector<std::string> arguments) : storage_{"kestrova"} {
+  storage_.insert(storage_.end(), arguments.begin(), arguments.end());
+  for (std::string& argument : storage_) argv_.push_back(argument.data());
+  argv_.push_back(nullptr);
+  program_ = std::make_unique<wx::Program>(static_cast<int>(storage_.size()), argv_.data());
   program_->Start();
-  // Settled: on screen, active, and the blank page the browser starts with has loaded, so no
-  // late document-complete fit changes the layout under a test.
   frame().WebView()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) {
     ++pages_loaded_;
     event.Skip();
   });
-  settled_ = PumpUntil(
-                 [&] { return gtk_widget_get_mapped(Gtk(&frame())) && frame().IsActive() && pages_loaded_ > 0; },
-                 10s) &&
-             WaitForLayout();
+  settled_ = PumpUntil([&] { return frame().IsActive() && pages_loaded_ > 0; }, 10s) && WaitForLayout();
 }
 
 Window::~Window() {
-  wxFrame* frame = program_->Frame();
-  frame->Destroy();
-  PumpUntil([frame] { return !wxTheApp->IsScheduledForDestruction(frame); });
-  Pump(20ms);
+  for (wx::AboutWindow* about : LoadedAboutWindows()) about->Destroy();
+  frame().Destroy();  // not Close: closing the main window ends the process
+  PumpUntil([] { return wxTopLevelWindows.empty(); });
   program_.reset();
 }
-
-wxWindow& Window::panel() { return *Widget(form().start_button)->GetParent(); }
 
 PixelRect Window::Allocation(const Control& control) {
   GtkWidget* widget = Gtk(Widget(control));
@@ -100,148 +101,157 @@ PixelRect Window::Allocation(const Control& control) {
   return {x, y, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget)};
 }
 
+PixelRect Window::Design(const Control& c) {
+  return {Px(c.WindowLeft()), Px(c.WindowTop()), Px(c.Width()), Px(c.Height())};
+}
+
 bool Window::SetClientSize(int width, int height) {
   frame().SetClientSize(width, height);
-  const bool applied = PumpUntil([&] {
-    const wxSize client = frame().GetClientSize();
-    return client == wxSize(width, height) && form().ScaleWidth == static_cast<float>(width * kTwipsPerPixel) &&
-           form().ScaleHeight == static_cast<float>(height * kTwipsPerPixel);
-  });
-  return applied && WaitForLayout();
+  return PumpUntil([&] {
+    return frame().GetClientSize() == wxSize(width, height) && form().ScaleWidth == width * 15.0f &&
+           form().ScaleHeight == height * 15.0f;
+  }) && WaitForLayout();
 }
 
 bool Window::WaitForLayout() {
   GtkWidget* top = Gtk(&frame());
   if (!gtk_widget_get_mapped(top)) return false;
-  // Each tick starts a frame; the layout of the frame before the third tick has been done.
-  struct Ticks {
-    int count = 0;
-  };
-  auto ticks = std::make_shared<Ticks>();
+  // The layout of the frame before the third tick has been done.
+  auto ticks = std::make_shared<int>(0);
   const guint id = gtk_widget_add_tick_callback(
-      top,
-      [](GtkWidget*, GdkFrameClock*, gpointer data) -> gboolean {
-        auto* shared = static_cast<std::shared_ptr<Ticks>*>(data);
-        return ++(*shared)->count < 3 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
+      top, [](GtkWidget*, GdkFrameClock*, gpointer data) -> gboolean {
+        return ++**static_cast<std::shared_ptr<int>*>(data) < 3 ? G_SOURCE_CONTINUE : G_SOURCE_REMOVE;
       },
-      new std::shared_ptr<Ticks>(ticks), [](gpointer data) { delete static_cast<std::shared_ptr<Ticks>*>(data); });
-  const bool done = PumpUntil([&] { return ticks->count >= 3; }, 3s);
+      new std::shared_ptr<int>(ticks), [](gpointer data) { delete static_cast<std::shared_ptr<int>*>(data); });
+  const bool done = PumpUntil([&] { return *ticks >= 3; }, 3s);
   if (!done) gtk_widget_remove_tick_callback(top, id);
   return done;
 }
 
-MessageBoxWatcher::MessageBoxWatcher() : source_(g_timeout_add(50, &MessageBoxWatcher::Look, this)) {}
+void Window::Choose(const MenuItem& item) {
+  wxCommandEvent command(wxEVT_MENU, frame().MenuItemOf(item)->GetId());
+  command.SetEventObject(&frame());
+  frame().HandleWindowEvent(command);
+}
 
+wx::AboutWindow* Window::OpenAbout() {
+  // Real keys: the window manager hands the focus only to windows raised soon after input.
+  if (!PumpUntil([&] { return frame().IsActive(); })) return nullptr;
+  PressKey('h', wxMOD_ALT);
+  if (!PumpUntil(MenuIsOpen)) return nullptr;
+  PressKey('a');
+  wx::AboutWindow* about = nullptr;
+  PumpUntil([&] {
+    const auto loaded = LoadedAboutWindows();
+    about = loaded.size() == 1 && loaded[0]->IsActive() ? loaded[0] : nullptr;
+    return about != nullptr;
+  }, 10s);
+  return about;
+}
+
+std::vector<wx::AboutWindow*> LoadedAboutWindows() {
+  std::vector<wx::AboutWindow*> found;
+  for (wxWindow* window : wxTopLevelWindows) {
+    auto* about = dynamic_cast<wx::AboutWindow*>(window);
+    if (about != nullptr && !about->IsBeingDeleted()) found.push_back(about);
+  }
+  return found;
+}
+
+MessageBoxWatcher::MessageBoxWatcher() : source_(g_timeout_add(20, &MessageBoxWatcher::Look, this)) {}
 MessageBoxWatcher::~MessageBoxWatcher() { g_source_remove(source_); }
 
 gboolean MessageBoxWatcher::Look(gpointer self) {
-  auto* watcher = static_cast<MessageBoxWatcher*>(self);
   GList* windows = gtk_window_list_toplevels();
   for (GList* it = windows; it != nullptr; it = it->next) {
-    auto* window = static_cast<GtkWidget*>(it->data);
-    // Only a box the user could see: mapped on the screen.
-    if (!GTK_IS_MESSAGE_DIALOG(window) || !gtk_widget_get_mapped(window)) continue;
-    SeenBox box;
-    const char* title = gtk_window_get_title(GTK_WINDOW(window));
-    box.title = title ? title : "";
+    auto* box = static_cast<GtkWidget*>(it->data);
+    // A box just answered may stay on screen for a moment.
+    if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen")) {
+      continue;
+    }
+    g_object_set_data(G_OBJECT(box), "seen", box);
+    SeenBox seen;
+    seen.title = Text(gtk_window_get_title(GTK_WINDOW(box)));
     gchar* text = nullptr;
-    gchar* secondary = nullptr;
-    g_object_get(window, "text", &text, "secondary-text", &secondary, "message-type", &box.type, nullptr);
-    box.text = TakeString(text);
-    box.secondary_text = TakeString(secondary);
-    CollectButtonLabels(window, box.buttons);
-    box.modal = gtk_window_get_modal(GTK_WINDOW(window));
-    box.transient_for = gtk_window_get_transient_for(GTK_WINDOW(window));
-    watcher->seen_.push_back(box);
-    gtk_dialog_response(GTK_DIALOG(window), GTK_RESPONSE_OK);
+    g_object_get(box, "text", &text, "message-type", &seen.type, nullptr);
+    seen.text = Take(text);
+    ButtonLabels(box, seen.buttons);
+    seen.modal = gtk_window_get_modal(GTK_WINDOW(box));
+    seen.owner = gtk_window_get_transient_for(GTK_WINDOW(box));
+    static_cast<MessageBoxWatcher*>(self)->seen_.push_back(seen);
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
   }
   g_list_free(windows);
   return G_SOURCE_CONTINUE;
 }
 
 WhenReady::WhenReady(std::function<bool()> ready, std::function<void()> body)
-    : ready_(std::move(ready)), body_(std::move(body)), source_(g_timeout_add(20, &WhenReady::Poll, this)) {}
+    : ready_(std::move(ready)), body_(std::move(body)), source_(g_timeout_add(20, [](gpointer self) -> gboolean {
+        auto* when = static_cast<WhenReady*>(self);
+        if (!when->ready_()) return G_SOURCE_CONTINUE;
+        when->done_ = true;
+        when->body_();
+        return G_SOURCE_REMOVE;
+      }, this)) {}
 
 WhenReady::~WhenReady() {
   if (!done_) g_source_remove(source_);
 }
 
-gboolean WhenReady::Poll(gpointer self) {
-  auto* when = static_cast<WhenReady*>(self);
-  if (!when->ready_()) return G_SOURCE_CONTINUE;
-  when->done_ = true;
-  when->body_();
-  return G_SOURCE_REMOVE;
-}
-
-void DeliverSimulatedInput() {
-  // The simulated input goes through GDK's own connection: once the server has answered a
-  // round trip, the events it made are queued here, and are then dispatched.
-  gdk_display_sync(gdk_display_get_default());
-  Pump(10ms);
-  PumpUntil([] { return !gtk_events_pending(); }, 2s);
-}
-
 void Click(wxWindow* widget, std::optional<wxPoint> at) {
   const wxRect rect = widget->GetScreenRect();
-  const wxPoint point = rect.GetTopLeft() + at.value_or(wxPoint(rect.width / 2, rect.height / 2));
   wxUIActionSimulator mouse;
-  mouse.MouseMove(point);
-  DeliverSimulatedInput();
+  mouse.MouseMove(rect.GetTopLeft() + at.value_or(wxPoint(rect.width / 2, rect.height / 2)));
+  Deliver();
   mouse.MouseClick();
-  DeliverSimulatedInput();
+  Deliver();
 }
 
 void Type(const char* text) {
   wxUIActionSimulator().Text(text);
-  DeliverSimulatedInput();
+  Deliver();
 }
 
-void PressKey(int key_code) {
-  wxUIActionSimulator().Char(key_code);
-  DeliverSimulatedInput();
+void PressKey(int key_code, int modifiers) {
+  wxUIActionSimulator().Char(key_code, modifiers);
+  Deliver();
 }
 
-void ChooseMenu(wxFrame& frame, const wxMenuItem& item) {
-  wxCommandEvent command(wxEVT_MENU, item.GetId());
-  command.SetEventObject(&frame);
-  frame.HandleWindowEvent(command);
-}
-
-std::ostream& operator<<(std::ostream& out, const Shown& shown) {
-  return out << "{label \"" << shown.label << "\", value \"" << shown.value << "\", tooltip \"" << shown.tooltip
-             << "\", " << (shown.sensitive ? "sensitive" : "insensitive") << ", "
-             << (shown.mapped ? "on screen" : "not on screen") << "}";
+std::ostream& operator<<(std::ostream& out, const Shown& s) {
+  return out << "{\"" << s.label << "\" value \"" << s.value << "\" tip \"" << s.tooltip << "\""
+             << (s.sensitive ? "" : " insensitive") << (s.mapped ? "" : " unmapped") << "}";
 }
 
 Shown ReadShown(wxWindow* window) {
   GtkWidget* widget = Gtk(window);
   Shown shown;
   if (GTK_IS_FRAME(widget)) {
-    const char* label = gtk_frame_get_label(GTK_FRAME(widget));
-    shown.label = label ? label : "";
+    shown.label = Text(gtk_frame_get_label(GTK_FRAME(widget)));
   } else if (GTK_IS_BUTTON(widget)) {
-    // The caption is the text of the label inside; a picture button holds an image instead.
+    // A picture button holds an image instead of a label.
     GtkWidget* inside = gtk_bin_get_child(GTK_BIN(widget));
     if (GTK_IS_LABEL(inside)) shown.label = gtk_label_get_text(GTK_LABEL(inside));
-    if (GTK_IS_CHECK_BUTTON(widget)) {
-      shown.value = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) ? "1" : "0";
-    }
+    if (GTK_IS_CHECK_BUTTON(widget)) shown.value = gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(widget)) ? "1" : "0";
   } else if (GTK_IS_ENTRY(widget)) {
     shown.value = gtk_entry_get_text(GTK_ENTRY(widget));
   } else if (GTK_IS_LABEL(widget)) {
     shown.label = gtk_label_get_text(GTK_LABEL(widget));
   } else if (auto* list = dynamic_cast<wxListBox*>(window)) {
     for (unsigned row = 0; row < list->GetCount(); ++row) {
-      shown.value += list->GetString(row).utf8_string();
-      if (list->IsSelected(static_cast<int>(row))) shown.value += " (selected)";
-      shown.value += "\n";
+      shown.value += list->GetString(row).utf8_string() + (list->IsSelected(static_cast<int>(row)) ? " (selected)\n" : "\n");
     }
   }
-  shown.tooltip = TakeString(gtk_widget_get_tooltip_text(widget));
+  shown.tooltip = Take(gtk_widget_get_tooltip_text(widget));
   shown.sensitive = gtk_widget_is_sensitive(widget);
   shown.mapped = gtk_widget_get_mapped(widget);
   return shown;
+}
+
+bool ContentFits(wxWindow* window) {
+  int width = 0, height = 0;
+  gtk_widget_get_preferred_width(Gtk(window), &width, nullptr);
+  gtk_widget_get_preferred_height(Gtk(window), &height, nullptr);
+  return width <= window->GetSize().x && height <= window->GetSize().y;
 }
 
 std::string Snapshot(Window& window) {
@@ -255,3 +265,54 @@ std::string Snapshot(Window& window) {
 }
 
 }  // namespace kestrova::gui
+
+namespace {
+
+// A warning or critical error of GTK, GDK or GLib means the window asked the toolkit for
+// something it could not do: it fails the test it happened in, and still goes to stderr.
+GLogWriterOutput FailOnToolkitComplaint(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data) {
+  if (level & (G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)) {
+    std::string domain, message;
+    for (gsize i = 0; i < count; ++i) {
+      if (fields[i].length >= 0 || fields[i].value == nullptr) continue;  // only the text fields
+      const std::string key = fields[i].key;
+      if (key == "GLIB_DOMAIN") domain = static_cast<const char*>(fields[i].value);
+      if (key == "MESSAGE") message = static_cast<const char*>(fields[i].value);
+    }
+    if (domain == "Gtk" || domain == "Gdk" || domain.starts_with("GLib")) ADD_FAILURE() << domain << ": " << message;
+  }
+  return g_log_writer_default(level, fields, count, data);
+}
+
+// The tests run inside the live event loop, as the program's handlers do.
+class GuiTestApp : public wxApp {
+ public:
+  bool OnInit() override {
+    SetExitOnFrameDelete(false);  // the tests destroy their main windows
+    CallAfter([this] {
+      result_ = RUN_ALL_TESTS();
+      ExitMainLoop();
+    });
+    return true;
+  }
+  int OnRun() override {
+    wxApp::OnRun();
+    return result_;
+  }
+
+ private:
+  int result_ = 1;
+};
+
+}  // namespace
+
+wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  g_log_set_writer_func(FailOnToolkitComplaint, nullptr, nullptr);
+  const int result = wxEntry(argc, argv);
+  // The entries look for this line: the program's own shut-down would end the process with 0.
+  if (result == 0) std::printf("kestrova_gui_tests: every test passed\n");
+  return result;
+}

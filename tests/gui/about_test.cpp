@@ -1,0 +1,208 @@
+// The About dialog, the Help menu's documents in the browser, the desktop's icons, and the
+// documentation's screenshots (on demand).
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+#include <gtest/gtest.h>
+#include <wx/image.h>
+#include <wx/uiaction.h>
+#include <wx/webview.h>
+
+#include "harness.h"
+#include "platform/wx/icons.h"
+
+namespace kestrova::gui {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Texts(wxWindow* about) {
+  std::string texts = gtk_window_get_title(GTK_WINDOW(Gtk(about)));
+  for (const char* name : {"lblTitle", "lblVersion", "lblDescription", "cmdOK"}) {
+    wxWindow* control = wxWindow::FindWindowByName(name, about);
+    texts += " | " + (control ? control->GetLabel().utf8_string() : "<none>");
+  }
+  return texts;
+}
+const std::string kTexts =
+    "About Kestrova | Kestrova | Version 4.0.0 | This program simulates network activity to keep your Internet "
+    "connection alive. | OK";
+
+class About : public WindowTest {};
+
+TEST_F(About, OpensOnceInAFixedWindowOffTheTaskBarAndComesForwardOnTheSecondClick) {
+  wx::AboutWindow* about = window.OpenAbout();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(form.app_title, "Kestrova");
+  EXPECT_EQ(Texts(about), kTexts);
+  EXPECT_EQ(about->GetParent(), nullptr);
+  EXPECT_FALSE(about->IsModal());
+  EXPECT_EQ(about->GetClientSize(), wxSize(214, 185));
+  EXPECT_FALSE(gtk_window_get_resizable(GTK_WINDOW(Gtk(about))));
+  EXPECT_TRUE(gtk_window_get_skip_taskbar_hint(GTK_WINDOW(Gtk(about))));
+  EXPECT_FALSE(about->HasFlag(wxMINIMIZE_BOX | wxMAXIMIZE_BOX));
+  for (const auto& [name, rect] : {std::pair{"lblTitle", wxRect(8, 8, 187, 16)}, {"lblVersion", {8, 32, 195, 15}},
+                                   {"lblDescription", {8, 56, 195, 62}}, {"cmdOK", {176, 144, 28, 23}}}) {
+    wxWindow* control = wxWindow::FindWindowByName(name, about);
+    EXPECT_EQ(control->GetRect(), rect) << name;
+    EXPECT_TRUE(ContentFits(control)) << name;
+  }
+  EXPECT_TRUE(wxWindow::FindWindowByName("cmdOK", about)->HasFocus());
+
+  // The main window stays usable beside it; the second choice brings the same dialog forward
+  // without loading it again (which would rename the application once more).
+  Click(window.Widget(form.Label1));
+  ASSERT_TRUE(PumpUntil([&] { return window.frame().IsActive(); }));
+  form.app_title = "renamed since";
+  EXPECT_EQ(window.OpenAbout(), about);
+  Pump(300ms);
+  EXPECT_EQ(LoadedAboutWindows().size(), 1u);
+  EXPECT_EQ(form.app_title, "renamed since");
+}
+
+TEST_F(About, DrawsAnEtchedRuleAboveTheButton) {
+  wx::AboutWindow* about = window.OpenAbout();
+  ASSERT_NE(about, nullptr);
+  // Grey from twips 90 to 3120 on row 1965; white, two pixels high, from 105 on row 1980.
+  const std::string expected = "130: . 131: 808080 from 6 132: ffffff from 7 133: ffffff from 7 134: . ";
+  std::string seen;
+  EXPECT_TRUE(PumpUntil([&] {
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(about->GTKGetDrawingWindow(), 0, 0, 214, 185);
+    if (shot == nullptr) return false;
+    auto pixel = [&](int x, int y) {
+      const guchar* p = gdk_pixbuf_get_pixels(shot) + y * gdk_pixbuf_get_rowstride(shot) + x * 3;
+      return static_cast<unsigned>(p[0] << 16 | p[1] << 8 | p[2]);
+    };
+    seen.clear();
+    for (int y = 130; y <= 134; ++y) {
+      // A row is the colour running from its first pixel to x = 207, the background elsewhere.
+      int first = 0;
+      while (first < 208 && pixel(first, y) == pixel(0, y)) ++first;
+      bool one_run = first < 208;
+      for (int x = first; x < 214; ++x) one_run &= (pixel(x, y) == pixel(first, y)) == (x < 208);
+      char row[40];
+      std::snprintf(row, sizeof row, one_run ? "%d: %06x from %d " : "%d: . ", y, pixel(first, y), first);
+      seen += row;
+    }
+    g_object_unref(shot);
+    return seen == expected;
+  }, 5s)) << seen;
+}
+
+TEST_F(About, OkEnterEscapeAndTheCloseBoxUnloadItAndTheNextOpeningLoadsItAfresh) {
+  const std::pair<const char*, std::function<void(wx::AboutWindow*)>> ways[] = {
+      {"OK", [](wx::AboutWindow* about) { Click(wxWindow::FindWindowByName("cmdOK", about)); }},
+      {"Enter", [](wx::AboutWindow*) { PressKey(WXK_RETURN); }},
+      {"Escape", [](wx::AboutWindow*) { PressKey(WXK_ESCAPE); }},
+      {"close box", [](wx::AboutWindow* about) { gtk_window_close(GTK_WINDOW(Gtk(about))); }},
+  };
+  const std::size_t windows_before = wxTopLevelWindows.size();
+  for (const auto& [how, close] : ways) {
+    SCOPED_TRACE(how);
+    form.app_title = "Corvane";
+    wx::AboutWindow* about = window.OpenAbout();
+    ASSERT_NE(about, nullptr);
+    EXPECT_EQ(form.app_title, "Kestrova");
+    close(about);
+    EXPECT_TRUE(PumpUntil([&] { return wxTopLevelWindows.size() == windows_before; })) << "not destroyed";
+  }
+}
+
+// Started with arguments, every return to the main window starts a run: a click on it beside the
+// dialog, and the dialog's closing.
+TEST(AboutReturn, ReturningFromAboutStartsTheArgumentsRunAgain) {
+  MessageBoxWatcher watcher;
+  Window window({"/t=1"});
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen().size() == 1; })) << "the first showing started no run";
+  wx::AboutWindow* about = window.OpenAbout();
+  ASSERT_NE(about, nullptr);
+  Pump(300ms);
+  EXPECT_EQ(watcher.Seen().size(), 1u) << "opening the dialog is no return";
+  Click(window.Widget(window.form().Label1));
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen().size() == 2; })) << "clicking the main window started no run";
+  Click(wxWindow::FindWindowByName("lblDescription", about));
+  ASSERT_TRUE(PumpUntil([&] { return about->IsActive(); }));
+  PressKey(WXK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return watcher.Seen().size() == 3; })) << "closing the dialog started no run";
+  for (const SeenBox& box : watcher.Seen()) EXPECT_EQ(box.text, "Please enter at least one URL or open a file.");
+}
+
+// Help documents come from beside the program; a missing one shows the browser's own error page
+// naming it, and no window or box.
+class Help : public WindowTest {};
+
+TEST_F(Help, ShowsItsDocumentsInTheBrowser) {
+  char empty[] = "/tmp/kestrova-help-XXXXXX";
+  ASSERT_NE(mkdtemp(empty), nullptr);
+  wxWebView* view = window.frame().WebView();
+  MessageBoxWatcher watcher;
+  auto on_screen = [] {
+    int count = 0;
+    GList* windows = gtk_window_list_toplevels();
+    for (GList* it = windows; it != nullptr; it = it->next) count += gtk_widget_get_visible(GTK_WIDGET(it->data));
+    g_list_free(windows);
+    return count;
+  };
+  const int windows_before = on_screen();
+  struct Case {
+    const char* folder;
+    const MenuItem& item;
+    const char* file;
+    const char* title;  // empty: the document is missing
+  };
+  for (const Case& c : {Case{KESTROVA_BUILD_DIR, form.Contents, "/help.html", "Kestrova Help"},
+                        Case{empty, form.License, "/license-pro.html", ""}}) {
+    SCOPED_TRACE(c.file);
+    window.program().App().SetFolder(c.folder);
+    const std::string path = c.folder + std::string(c.file);
+    window.Choose(c.item);
+    std::string seen;
+    EXPECT_TRUE(PumpUntil([&] {
+      if (view->GetCurrentURL() != "file://" + path) return false;
+      wxString text = view->GetCurrentTitle();
+      if (!*c.title && !view->RunScript("document.body ? document.body.innerText : ''", &text)) return false;
+      seen = text.utf8_string();
+      return *c.title ? seen == c.title : seen.find(path) != std::string::npos;
+    }, 10s)) << view->GetCurrentURL() << ": " << seen;
+    EXPECT_TRUE(view->IsShown());
+  }
+  Pump(300ms);
+  EXPECT_EQ(on_screen(), windows_before);
+  EXPECT_TRUE(watcher.Seen().empty());
+  fs::remove_all(empty);
+}
+
+// The icons made for the desktop, and those kept with the sources, are the window's own globe:
+// same size, same transparency, same opaque pixels.
+TEST(DesktopIcons, AreTheWindowsGlobeAtEveryThemeSize) {
+  wxImage::AddHandler(new wxPNGHandler);
+  const fs::path made = fs::temp_directory_path() / "kestrova-icons";
+  ASSERT_EQ(std::system((std::string(KESTROVA_MAKE_ICONS) + " " + made.string() + " 16 32 48 128").c_str()), 0);
+  for (int size : {16, 32, 48, 128}) {
+    const std::string file = std::to_string(size) + "x" + std::to_string(size) + "/apps/kestrova.png";
+    const wxImage drawn = wx::DrawIcon(wx::IconKind::Globe, size).ConvertToImage();
+    for (const fs::path& path : {made / file, fs::path(KESTROVA_SOURCE_DIR "/resources/icons/hicolor") / file}) {
+      SCOPED_TRACE(path.string());
+      const wxImage icon(wxString(path.string()), wxBITMAP_TYPE_PNG);
+      ASSERT_TRUE(icon.IsOk() && icon.HasAlpha() && icon.GetSize() == drawn.GetSize());
+      int differing = 0;
+      for (int y = 0; y < size; ++y) {
+        for (int x = 0; x < size; ++x) {
+          const unsigned char alpha = icon.GetAlpha(x, y);
+          differing += alpha != drawn.GetAlpha(x, y) ||
+                       (alpha != 0 && (icon.GetRed(x, y) != drawn.GetRed(x, y) ||
+                                       icon.GetGreen(x, y) != drawn.GetGreen(x, y) ||
+                                       icon.GetBlue(x, y) != drawn.GetBlue(x, y)));
+        }
+      }
+      EXPECT_EQ(differing, 0) << "out of date? build the kestrova_icons target";
+      EXPECT_EQ(icon.GetAlpha(0, 0), 0);  // on a transparent ground
+    }
+  }
+  fs::remove_all(made);
+}
+
+}  // namespace
+}  // namespace kestrova::gui
