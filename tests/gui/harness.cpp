@@ -36,15 +36,6 @@ void ButtonLabels(GtkWidget* widget, std::vector<std::string>& labels) {
   }
 }
 
-bool MenuIsOpen() {
-  bool open = false;
-  GList* windows = gtk_window_list_toplevels();
-  for (GList* it = windows; it != nullptr; it = it->next) {
-    open |= gtk_widget_get_mapped(GTK_WIDGET(it->data)) && GTK_IS_MENU(gtk_bin_get_child(GTK_BIN(it->data)));
-  }
-  g_list_free(windows);
-  return open;
-}
 
 // Simulated input goes through GDK's own connection: after a round trip its events are queued.
 void Deliver() {
@@ -70,10 +61,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   return true;
 }
 
-std::ostream& operator<<(std::ostream& out, const PixelRect& r) {
-  return out << "(" << r.x << "," << r.y << " " << r.width << "x" << r.height << ")";
-}
-
 Window::Window(std::vector<std::string> arguments) : storage_{"kestrova"} {
   storage_.insert(storage_.end(), arguments.begin(), arguments.end());
   for (std::string& argument : storage_) argv_.push_back(argument.data());
@@ -94,14 +81,14 @@ Window::~Window() {
   program_.reset();
 }
 
-PixelRect Window::Allocation(const Control& control) {
+wxRect Window::Allocation(const Control& control) {
   GtkWidget* widget = Gtk(Widget(control));
   int x = 0, y = 0;
   gtk_widget_translate_coordinates(widget, Gtk(&panel()), 0, 0, &x, &y);
   return {x, y, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget)};
 }
 
-PixelRect Window::Design(const Control& c) {
+wxRect Window::Design(const Control& c) {
   return {Px(c.WindowLeft()), Px(c.WindowTop()), Px(c.Width()), Px(c.Height())};
 }
 
@@ -137,8 +124,16 @@ void Window::Choose(const MenuItem& item) {
 wx::AboutWindow* Window::OpenAbout() {
   // Real keys: the window manager hands the focus only to windows raised soon after input.
   if (!PumpUntil([&] { return frame().IsActive(); })) return nullptr;
+  bool menu_open = false;
+  auto opened = [&](wxMenuEvent& event) {
+    event.Skip();
+    menu_open = true;
+  };
+  frame().Bind(wxEVT_MENU_OPEN, opened);
   PressKey('h', wxMOD_ALT);
-  if (!PumpUntil(MenuIsOpen)) return nullptr;
+  const bool open = PumpUntil([&] { return menu_open; });
+  frame().Unbind(wxEVT_MENU_OPEN, opened);
+  if (!open) return nullptr;
   PressKey('a');
   wx::AboutWindow* about = nullptr;
   PumpUntil([&] {
@@ -217,10 +212,18 @@ void PressKey(int key_code, int modifiers) {
   Deliver();
 }
 
+unsigned Pixel(GdkPixbuf* image, int x, int y) {
+  const guchar* p = gdk_pixbuf_get_pixels(image) + y * gdk_pixbuf_get_rowstride(image) +
+                    x * gdk_pixbuf_get_n_channels(image);
+  return p[0] << 16 | p[1] << 8 | p[2];
+}
+
 std::ostream& operator<<(std::ostream& out, const Shown& s) {
   return out << "{\"" << s.label << "\" value \"" << s.value << "\" tip \"" << s.tooltip << "\""
              << (s.sensitive ? "" : " insensitive") << (s.mapped ? "" : " unmapped") << "}";
 }
+
+Shown Window::Read(const Control& control) { return ReadShown(Widget(control)); }
 
 Shown ReadShown(wxWindow* window) {
   GtkWidget* widget = Gtk(window);
@@ -266,23 +269,9 @@ std::string Snapshot(Window& window) {
 
 }  // namespace kestrova::gui
 
-namespace {
+void PrintTo(const wxRect& r, std::ostream* out) { *out << r.x << "," << r.y << " " << r.width << "x" << r.height; }
 
-// A warning or critical error of GTK, GDK or GLib means the window asked the toolkit for
-// something it could not do: it fails the test it happened in, and still goes to stderr.
-GLogWriterOutput FailOnToolkitComplaint(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer data) {
-  if (level & (G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_ERROR)) {
-    std::string domain, message;
-    for (gsize i = 0; i < count; ++i) {
-      if (fields[i].length >= 0 || fields[i].value == nullptr) continue;  // only the text fields
-      const std::string key = fields[i].key;
-      if (key == "GLIB_DOMAIN") domain = static_cast<const char*>(fields[i].value);
-      if (key == "MESSAGE") message = static_cast<const char*>(fields[i].value);
-    }
-    if (domain == "Gtk" || domain == "Gdk" || domain.starts_with("GLib")) ADD_FAILURE() << domain << ": " << message;
-  }
-  return g_log_writer_default(level, fields, count, data);
-}
+namespace {
 
 // The tests run inside the live event loop, as the program's handlers do.
 class GuiTestApp : public wxApp {
@@ -309,8 +298,20 @@ class GuiTestApp : public wxApp {
 wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
 
 int main(int argc, char** argv) {
+  // For the end-to-end script: how many pixels of the screen show a colour.
+  if (argc == 3 && std::string(argv[1]) == "--screen-colour") {
+    const unsigned long wanted = std::stoul(argv[2], nullptr, 16);
+    gdk_init(&argc, &argv);
+    GdkWindow* root = gdk_get_default_root_window();
+    GdkPixbuf* shot = gdk_pixbuf_get_from_window(root, 0, 0, gdk_window_get_width(root), gdk_window_get_height(root));
+    long count = 0;
+    for (int y = 0; y < gdk_pixbuf_get_height(shot); ++y) {
+      for (int x = 0; x < gdk_pixbuf_get_width(shot); ++x) count += kestrova::gui::Pixel(shot, x, y) == wanted;
+    }
+    std::printf("%ld\n", count);
+    return 0;
+  }
   testing::InitGoogleTest(&argc, argv);
-  g_log_set_writer_func(FailOnToolkitComplaint, nullptr, nullptr);
   const int result = wxEntry(argc, argv);
   // The entries look for this line: the program's own shut-down would end the process with 0.
   if (result == 0) std::printf("kestrova_gui_tests: every test passed\n");

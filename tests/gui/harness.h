@@ -34,12 +34,6 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     EXPECT_EQ(actual, expected);                                                         \
   } while (false)
 
-struct PixelRect {
-  int x = 0, y = 0, width = 0, height = 0;
-  bool operator==(const PixelRect&) const = default;
-};
-std::ostream& operator<<(std::ostream& out, const PixelRect& rect);
-
 inline GtkWidget* Gtk(wxWindow* window) { return static_cast<GtkWidget*>(window->GetHandle()); }
 
 // The real program, started with `arguments`: its window created, loaded, shown and settled.
@@ -55,10 +49,11 @@ class Window {
   wx::MainFrame& frame() { return *program_->Frame(); }
   wxWindow& panel() { return *Widget(form().start_button)->GetParent(); }
   wxWindow* Widget(const Control& control) { return frame().WidgetOf(control); }
+  struct Shown Read(const Control& control);
   // What GTK allocated to the widget, relative to the panel.
-  PixelRect Allocation(const Control& control);
+  wxRect Allocation(const Control& control);
   // The model's place converted at 96 DPI, 15 twips a pixel, summed over the containers.
-  static PixelRect Design(const Control& control);
+  static wxRect Design(const Control& control);
   // Resizes the client area and waits until the model and GTK have both applied it.
   bool SetClientSize(int width, int height);
   // Waits for a few frames of the window, so that given places have become allocations.
@@ -138,7 +133,11 @@ std::ostream& operator<<(std::ostream& out, const Shown& shown);
 Shown ReadShown(wxWindow* widget);
 // The room the content asks for fits the room the widget has.
 bool ContentFits(wxWindow* widget);
+// The colour of a pixel as 0xRRGGBB.
+unsigned Pixel(GdkPixbuf* image, int x, int y);
 // Everything the window shows, one line a control.
 std::string Snapshot(Window& window);
 
 }  // namespace kestrova::gui
+
+void PrintTo(const wxRect& rect, std::ostream* out);

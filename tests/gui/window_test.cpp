@@ -1,8 +1,6 @@
 // The main window as it first appears, what an empty playlist says on Start, and the widgets and
 // the form model kept in step both ways.
 
-#include <set>
-
 #include <gtest/gtest.h>
 #include <wx/bmpbuttn.h>
 #include <wx/checkbox.h>
@@ -54,21 +52,15 @@ const StartState kAtStart[] = {
 
 TEST_F(ControlTree, EveryControlHasOneWidgetOfItsKindShowingItsStartState) {
   ASSERT_EQ(form.TabOrder().size(), std::size(kAtStart));
-  std::set<std::string> names;
-  for (Control* control : form.TabOrder()) {
-    wxWindow* widget = window.Widget(*control);
-    ASSERT_NE(widget, nullptr) << control->Name();
-    names.insert(widget->GetName().utf8_string());
-  }
-  for (const StartState& expected : kAtStart) {
-    SCOPED_TRACE(expected.name);
-    wxWindow* widget = wxWindow::FindWindowByName(expected.name, &window.panel());
-    ASSERT_NE(widget, nullptr);
-    EXPECT_EQ(names.count(expected.name), 1u);
-    EXPECT_TRUE(widget->IsKindOf(expected.wx_class)) << widget->GetClassInfo()->GetClassName();
-    EXPECT_EQ(ReadShown(widget), expected.shown);
-  }
   EXPECT_EQ(window.panel().GetChildren().size(), std::size(kAtStart)) << "nothing the form does not have";
+  for (std::size_t i = 0; i < std::size(kAtStart); ++i) {
+    SCOPED_TRACE(kAtStart[i].name);
+    wxWindow* widget = window.Widget(*form.TabOrder()[i]);
+    ASSERT_NE(widget, nullptr);
+    EXPECT_EQ(widget->GetName(), kAtStart[i].name);
+    EXPECT_TRUE(widget->IsKindOf(kAtStart[i].wx_class)) << widget->GetClassInfo()->GetClassName();
+    EXPECT_EQ(ReadShown(widget), kAtStart[i].shown);
+  }
 }
 
 TEST_F(ControlTree, EveryWidgetSitsOnItsDesignPlaceAndItsContentFits) {
@@ -76,8 +68,8 @@ TEST_F(ControlTree, EveryWidgetSitsOnItsDesignPlaceAndItsContentFits) {
   EXPECT_EQ(window.frame().GetClientSize(), wxSize(704, 576));  // 10560 × 8640 twips
   EXPECT_EQ(window.panel().GetRect(), wxRect(0, 0, 704, 576));
   // Worked by hand: (120, 60 + 180) twips; (120 + 120, 60 + 960 + 255) inside two frames.
-  EXPECT_EQ(window.Allocation(form.start_button), (PixelRect{8, 16, 41, 45}));
-  EXPECT_EQ(window.Allocation(form.txt_url1), (PixelRect{16, 85, 277, 17}));
+  EXPECT_EQ(window.Allocation(form.start_button), wxRect(8, 16, 41, 45));
+  EXPECT_EQ(window.Allocation(form.txt_url1), wxRect(16, 85, 277, 17));
   // The hidden browser's place: Frame2's less 250 twips both ways, fitted after its first page.
   EXPECT_EQ(window.Widget(form.WebBrowser1)->GetRect(), wxRect(4, 144, 685, 426));
   for (Control* control : form.TabOrder()) {
@@ -152,9 +144,7 @@ TEST_F(EmptyStart, ShowsTheMessageBoxTitledAsAboutLeftIt) {
 
 class ModelSync : public WindowTest {
  protected:
-  std::string Rows() { return ReadShown(window.Widget(form.lstPlayList)).value; }
-  std::string Value(const Control& control) { return ReadShown(window.Widget(control)).value; }
-  bool Sensitive(const Control& control) { return ReadShown(window.Widget(control)).sensitive; }
+  std::string Rows() { return window.Read(form.lstPlayList).value; }
 
   void ClickRow(int row) {
     auto* list = dynamic_cast<wxListBox*>(window.Widget(form.lstPlayList));
@@ -177,7 +167,7 @@ TEST_F(ModelSync, TypingAddingSelectingAndRemoving) {
   EXPECT_SOON_EQ(form.txtItemToAdd.Text(), "www.example.org/page  ");
   Click(window.Widget(form.cmdAddItem));
   EXPECT_SOON_EQ(Rows(), "www.example.org/page\n");
-  EXPECT_EQ(Value(form.txtItemToAdd), "");
+  EXPECT_EQ(window.Read(form.txtItemToAdd).value, "");
 
   form.lstPlayList.AddItem("http://b.example/");
   ASSERT_TRUE(window.WaitForLayout());
@@ -190,20 +180,20 @@ TEST_F(ModelSync, TypingAddingSelectingAndRemoving) {
 
 TEST_F(ModelSync, CheckBoxesFollowRealClicks) {
   Click(window.Widget(form.chk_random));
-  EXPECT_SOON_EQ(ReadShown(window.Widget(form.chk_random)).label, "Random - Y");
+  EXPECT_SOON_EQ(window.Read(form.chk_random).label, "Random - Y");
   EXPECT_EQ(form.chk_random.Value(), 1);
   Click(window.Widget(form.chk_random));
-  EXPECT_SOON_EQ(ReadShown(window.Widget(form.chk_random)).label, "Random - N");
+  EXPECT_SOON_EQ(window.Read(form.chk_random).label, "Random - N");
 
   // Exit unticks and disables Loop; a click on the disabled Loop does nothing.
   Click(window.Widget(form.ckExit));
-  EXPECT_SOON_EQ(Value(form.ckExit), "1");
-  EXPECT_EQ(Value(form.ckLoop), "0");
-  EXPECT_FALSE(Sensitive(form.ckLoop));
+  EXPECT_SOON_EQ(window.Read(form.ckExit).value, "1");
+  EXPECT_EQ(window.Read(form.ckLoop).value, "0");
+  EXPECT_FALSE(window.Read(form.ckLoop).sensitive);
   Click(window.Widget(form.ckLoop));
   Click(window.Widget(form.ckExit));
-  EXPECT_SOON_EQ(Sensitive(form.ckLoop), true);
-  EXPECT_EQ(Value(form.ckLoop), "0");
+  EXPECT_SOON_EQ(window.Read(form.ckLoop).sensitive, true);
+  EXPECT_EQ(window.Read(form.ckLoop).value, "0");
 }
 
 // Entries are bytes as a file held them: what is not UTF-8 is Windows-1252, whose 0x80–0x9F
@@ -220,7 +210,7 @@ TEST_F(ModelSync, EntriesThatAreNotUtf8AreShownAsWindows1252) {
     form.lstPlayList.AddItem(bytes);
     rows += std::string(shown) + "\n";
     form.txt_url1.SetText(bytes);
-    EXPECT_EQ(Value(form.txt_url1), shown);
+    EXPECT_EQ(window.Read(form.txt_url1).value, shown);
   }
   EXPECT_EQ(Rows(), rows);
 }
