@@ -251,7 +251,7 @@ inline std::string Snapshot(Window& window) {
 struct SeenBox {
   std::string title, text;
   GtkMessageType type = GTK_MESSAGE_OTHER;
-  std::vector<std::string> buttons;
+  std::string buttons;
   bool modal = false;
   GtkWindow* owner = nullptr;
 };
@@ -279,7 +279,10 @@ class MessageBoxWatcher {
       gchar* text = nullptr;
       g_object_get(box, "text", &text, "message-type", &seen.type, nullptr);
       seen.text = Take(text);
-      ButtonLabels(box, &seen.buttons);
+      for (int response : {GTK_RESPONSE_OK, GTK_RESPONSE_CANCEL, GTK_RESPONSE_YES, GTK_RESPONSE_NO}) {
+        GtkWidget* button = gtk_dialog_get_widget_for_response(GTK_DIALOG(box), response);
+        if (button != nullptr) seen.buttons += gtk_button_get_label(GTK_BUTTON(button)) + std::string(" ");
+      }
       seen.modal = gtk_window_get_modal(GTK_WINDOW(box));
       seen.owner = gtk_window_get_transient_for(GTK_WINDOW(box));
       static_cast<MessageBoxWatcher*>(self)->seen_.push_back(seen);
@@ -288,39 +291,8 @@ class MessageBoxWatcher {
     g_list_free(windows);
     return G_SOURCE_CONTINUE;
   }
-  static void ButtonLabels(GtkWidget* widget, gpointer labels) {
-    if (GTK_IS_BUTTON(widget) && gtk_widget_get_visible(widget)) {
-      static_cast<std::vector<std::string>*>(labels)->emplace_back(gtk_button_get_label(GTK_BUTTON(widget)));
-    } else if (GTK_IS_CONTAINER(widget)) {
-      gtk_container_foreach(GTK_CONTAINER(widget), &MessageBoxWatcher::ButtonLabels, labels);
-    }
-  }
   std::vector<SeenBox> seen_;
   guint source_;
-};
-
-// Runs `body` once, from inside whatever loop is running (a run's wait too), when `ready` holds.
-class WhenReady {
- public:
-  WhenReady(std::function<bool()> ready, std::function<void()> body)
-      : ready_(std::move(ready)), body_(std::move(body)), source_(g_timeout_add(20, &WhenReady::Poll, this)) {}
-  ~WhenReady() {
-    if (!done_) g_source_remove(source_);
-  }
-  bool Done() const { return done_; }
-
- private:
-  static gboolean Poll(gpointer self) {
-    auto* when = static_cast<WhenReady*>(self);
-    if (!when->ready_()) return G_SOURCE_CONTINUE;
-    when->done_ = true;
-    when->body_();
-    return G_SOURCE_REMOVE;
-  }
-  std::function<bool()> ready_;
-  std::function<void()> body_;
-  guint source_;
-  bool done_ = false;
 };
 
 }  // namespace kestrova::gui

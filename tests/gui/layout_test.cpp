@@ -5,10 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <gtest/gtest.h>
-#include <wx/menu.h>
-#include <wx/uiaction.h>
-#include <wx/webview.h>
+#include <wx/timer.h>
 
 #include "harness.h"
 
@@ -147,24 +144,29 @@ TEST_F(Run, WidgetsShowTheRunAndARealStopEndsIt) {
   const int pages_before = window.PagesLoaded();
   const std::vector<const Control*> locked = {&form.cmdRemoveItem, &form.cmdAddItem, &form.chk_random,
                                               &form.url1_count_txt, &form.txt_interval, &form.txt_url1};
-  WhenReady during_first_wait(
-      [&] { return window.PagesLoaded() > pages_before && browser->GetCurrentURL() == first; },
-      [&] {
-        EXPECT_TRUE(window.WaitForLayout());
-        EXPECT_EQ(window.Read(form.txt_url1).value, first);
-        EXPECT_EQ(window.Read(form.lstPlayList).value, first + " (selected)\n" + second + "\n");
-        for (const Control* control : locked) EXPECT_FALSE(window.Read(*control).sensitive) << control->Name();
-        EXPECT_TRUE(window.Read(form.lstPlayList).sensitive && window.Read(form.stop_button).sensitive && window.Read(form.ckLoop).sensitive);
-        EXPECT_TRUE(gtk_widget_get_mapped(Gtk(browser)));
-        EXPECT_EQ(window.Allocation(form.WebBrowser1), wxRect(4, 144, 685, 426));
-        EXPECT_EQ(browser->GetCurrentTitle(), "First");
-        Click(window.Widget(form.stop_button));
-        EXPECT_SOON_EQ(window.Read(form.cmdRemoveItem).sensitive, true);
-        for (const Control* control : locked) EXPECT_TRUE(window.Read(*control).sensitive) << control->Name();
-      });
+  // Looks in from a timer, which fires inside the run's wait too.
+  wxTimer during_first_wait;
+  during_first_wait.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (window.PagesLoaded() == pages_before || browser->GetCurrentURL() != first) return;
+    during_first_wait.Stop();
+    EXPECT_TRUE(window.WaitForLayout());
+    EXPECT_EQ(window.Read(form.txt_url1).value, first);
+    EXPECT_EQ(window.Read(form.lstPlayList).value, first + " (selected)\n" + second + "\n");
+    for (const Control* control : locked) EXPECT_FALSE(window.Read(*control).sensitive) << control->Name();
+    for (const Control* control : std::initializer_list<const Control*>{&form.lstPlayList, &form.ckLoop}) {
+      EXPECT_TRUE(window.Read(*control).sensitive) << control->Name();
+    }
+    EXPECT_TRUE(gtk_widget_get_mapped(Gtk(browser)));
+    EXPECT_EQ(window.Allocation(form.WebBrowser1), wxRect(4, 144, 685, 426));
+    EXPECT_EQ(browser->GetCurrentTitle(), "First");
+    Click(window.Widget(form.stop_button));
+    EXPECT_SOON_EQ(window.Read(form.cmdRemoveItem).sensitive, true);
+    for (const Control* control : locked) EXPECT_TRUE(window.Read(*control).sensitive) << control->Name();
+  });
+  during_first_wait.Start(20);
   Click(window.Widget(form.start_button));
   // The run happens inside the click's handling.
-  ASSERT_TRUE(PumpUntil([&] { return during_first_wait.Done(); }, 15s));
+  ASSERT_TRUE(PumpUntil([&] { return !during_first_wait.IsRunning(); }, 15s));
   Pump(100ms);
   EXPECT_EQ(form.StopFlag, "Y");
   // The loop moved on to the second entry before it saw the stop, without loading it.
@@ -192,7 +194,10 @@ TEST(Screenshots, DISABLED_Take) {
     g_object_unref(shot);
   };
   const int pages_before = window.PagesLoaded();
-  WhenReady during_run([&] { return window.PagesLoaded() > pages_before; }, [&] {
+  wxTimer during_run;
+  during_run.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    if (window.PagesLoaded() == pages_before) return;
+    during_run.Stop();
     wxUIActionSimulator().MouseMove(1270, 1010);  // no tooltip, no hover highlight
     Pump(600ms);
     save("/screenshot.png");
@@ -201,8 +206,9 @@ TEST(Screenshots, DISABLED_Take) {
     save("/screenshot-hidden.png");
     Click(window.Widget(window.form().stop_button));
   });
+  during_run.Start(20);
   Click(window.Widget(window.form().start_button));
-  EXPECT_TRUE(PumpUntil([&] { return during_run.Done(); }, 20s));
+  EXPECT_TRUE(PumpUntil([&] { return !during_run.IsRunning(); }, 20s));
 }
 
 }  // namespace
