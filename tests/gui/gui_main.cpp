@@ -9,24 +9,18 @@
 
 namespace {
 
-// The tests run inside the live event loop, as the program's handlers do.
+int result = 1;
+
 class GuiTestApp : public wxApp {
  public:
   bool OnInit() override {
     SetExitOnFrameDelete(false);  // the tests destroy their main windows
     CallAfter([this] {
-      result_ = RUN_ALL_TESTS();
+      result = RUN_ALL_TESTS();
       ExitMainLoop();
     });
     return true;
   }
-  int OnRun() override {
-    wxApp::OnRun();
-    return result_;
-  }
-
- private:
-  int result_ = 1;
 };
 
 }  // namespace
@@ -48,7 +42,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   testing::InitGoogleTest(&argc, argv);
-  const int result = wxEntry(argc, argv);
+  wxEntry(argc, argv);
   // The entries look for this line: the program's own shut-down would end the process with 0.
   if (result == 0) std::printf("kestrova_gui_tests: every test passed\n");
   return result;

@@ -26,7 +26,7 @@
 #include "platform/wx/main_frame.h"
 #include "platform/wx/program.h"
 
-inline void PrintTo(const wxRect& r, std::ostream* out) { *out << r.x << "," << r.y << " " << r.width << "x" << r.height; }
+inline void PrintTo(const wxRect& r, std::ostream* o) { *o << r.x << ',' << r.y << ' ' << r.width << 'x' << r.height; }
 
 namespace kestrova::gui {
 
@@ -113,7 +113,7 @@ inline Shown ReadShown(wxWindow* window) {
     shown.label = gtk_label_get_text(GTK_LABEL(widget));
   } else if (auto* list = dynamic_cast<wxListBox*>(window)) {
     for (unsigned row = 0; row < list->GetCount(); ++row) {
-      shown.value += list->GetString(row).utf8_string() + (list->IsSelected(static_cast<int>(row)) ? " (selected)\n" : "\n");
+      shown.value += list->GetString(row).utf8_string() + (list->IsSelected(row) ? " (selected)\n" : "\n");
     }
   }
   shown.tooltip = Take(gtk_widget_get_tooltip_text(widget));

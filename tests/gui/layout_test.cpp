@@ -37,10 +37,6 @@ class Layout : public WindowTest {
     EXPECT_TRUE(watcher.Seen().empty());
   }
 
-  std::string HideCaption() {
-    return gtk_menu_item_get_label(GTK_MENU_ITEM(window.frame().MenuItemOf(form.mnuHide)->GetMenuItem()));
-  }
-
   MessageBoxWatcher watcher;
 };
 
@@ -106,7 +102,7 @@ TEST_F(Layout, HideAndShowTheTopPanelFromTheFileMenu) {
   ASSERT_TRUE(window.SetClientSize(800, 600));
   window.Choose(form.mnuHide);
   ASSERT_TRUE(window.WaitForLayout());
-  EXPECT_EQ(HideCaption(), "Show");
+  EXPECT_EQ(window.frame().MenuItemOf(form.mnuHide)->GetItemLabel(), "Show");
   for (Control* control : form.TabOrder()) {
     bool in_top_panel = false;
     for (const Control* c = control; c != nullptr; c = c->Container()) in_top_panel |= c == &form.Frame1;
@@ -119,7 +115,7 @@ TEST_F(Layout, HideAndShowTheTopPanelFromTheFileMenu) {
 
   window.Choose(form.mnuHide);
   ASSERT_TRUE(window.WaitForLayout());
-  EXPECT_EQ(HideCaption(), "Hide");
+  EXPECT_EQ(window.frame().MenuItemOf(form.mnuHide)->GetItemLabel(), "Hide");
   ExpectArranged(900, 650);
 }
 
@@ -181,9 +177,8 @@ TEST(Screenshots, DISABLED_Take) {
   std::ofstream(page) << "<title>Connection check</title><body style='background: #f4f7fb; font-family: sans-serif'>"
                          "<h1 style='color: #1c4f8c'>Connection check</h1>Fetched as the first entry of the playlist.";
   Window window;
-  for (const std::string& entry : {"file://" + page, std::string("https://www.example.org/news/today.html")}) {
-    window.form().lstPlayList.AddItem(entry);
-  }
+  window.form().lstPlayList.AddItem("file://" + page);
+  window.form().lstPlayList.AddItem("https://www.example.org/news/today.html");
   auto save = [&](const char* name) {
     GdkRectangle outer{};
     gdk_window_get_frame_extents(gtk_widget_get_window(Gtk(&window.frame())), &outer);
