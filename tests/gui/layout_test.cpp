@@ -199,11 +199,13 @@ TEST(Screenshots, DISABLED_Take) {
     window.Choose(window.form().mnuHide);
     Pump(600ms);
     save("/screenshot-hidden.png");
+    window.Choose(window.form().mnuHide);
     Click(window.Widget(window.form().stop_button));
   });
   during_run.Start(20);
   Click(window.Widget(window.form().start_button));
   EXPECT_TRUE(PumpUntil([&] { return !during_run.IsRunning(); }, 20s));
+  std::filesystem::remove(page);
 }
 
 }  // namespace
