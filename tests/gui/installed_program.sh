@@ -4,11 +4,12 @@
 # another folder and open Help > Contents with the keyboard. The help page can only appear if the
 # program found its application folder through the link.
 #
-#   installed_program.sh <build folder> <kestrova_screen_colour>
+#   installed_program.sh <build folder> <kestrova_gui_tests, which counts the pixels of a colour>
 # Runs under scripts/run-under-x.
 set -euo pipefail
 build=$1
-screen_colour=$(readlink -f "$2")
+gui_tests=$(readlink -f "$2")
+screen_colour() { "$gui_tests" --screen-colour "$1"; }
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 
 tmp=$(mktemp -d)
@@ -86,7 +87,7 @@ for _ in $(seq 100); do
 done
 [ -n "$window" ] || fail "the installed program showed no window"
 sleep 1
-[ "$("$screen_colour" "$accent")" -eq 0 ] || fail "the help page's colour is on screen before Help > Contents"
+[ "$(screen_colour "$accent")" -eq 0 ] || fail "the help page's colour is on screen before Help > Contents"
 
 xdotool windowactivate --sync "$window" 2>/dev/null || true
 xdotool key --clearmodifiers alt+h
@@ -97,12 +98,12 @@ shown=0
 for _ in $(seq 100); do
   kill -0 "$pid" 2>/dev/null || { cat "$tmp/program.log"; fail "the program ended"; }
   # The header band and the contents bar beneath it: thousands of pixels each.
-  if [ "$("$screen_colour" "$accent")" -gt 5000 ] && [ "$("$screen_colour" "$shade")" -gt 5000 ]; then
+  if [ "$(screen_colour "$accent")" -gt 5000 ] && [ "$(screen_colour "$shade")" -gt 5000 ]; then
     shown=1
     break
   fi
   sleep 0.2
 done
-[ "$shown" -eq 1 ] || fail "Help > Contents did not show the help page (accent $("$screen_colour" "$accent") px)"
+[ "$shown" -eq 1 ] || fail "Help > Contents did not show the help page (accent $(screen_colour "$accent") px)"
 kill -0 "$pid" 2>/dev/null || fail "the program ended after showing the help page"
 echo "installed program: layout checked, help page shown through $link"
