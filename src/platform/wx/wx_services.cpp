@@ -13,6 +13,7 @@
 #include <wx/msgdlg.h>
 
 #include "platform/wx/text_codec.h"
+#include "platform/wx/trace.h"
 
 namespace kestrova::wx {
 
@@ -72,6 +73,8 @@ void WxApplication::EndProgram() {
 void WxApplication::ShowAbout() {
   if (show_about_) show_about_();
 }
+
+void WxApplication::RunEnded() { Trace("run ended"); }
 
 std::string ExecutableFolder() {
   std::error_code error;
