@@ -133,11 +133,13 @@ class FakeApplication : public Application {
   void HideMainWindow() override;
   void EndProgram() override;
   void ShowAbout() override;
+  void RunEnded() override { run_ends_ms.push_back(clock_.now_ms); }
   std::string folder = "/opt/kestrova";
   std::string command_line;
   bool window_hidden = false;
   int ended = 0;
   int about_shown = 0;
+  std::vector<std::int64_t> run_ends_ms;  // when each run was told to have ended
 
  private:
   Journal& journal_;

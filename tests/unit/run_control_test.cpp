@@ -106,6 +106,26 @@ TEST(RunControl, MenuItemsBehaveLikeTheButtons) {
   }
 }
 
+// The end of a run is told once it has really returned (at the stage start after Stop, here with
+// stages of 3 s), once for each run, and never when no run began.
+TEST(RunControl, TellsWhenEachRunHasEnded) {
+  OneShot h;
+  start_button_Click(h.form);
+  EXPECT_TRUE(h.app.run_ends_ms.empty());
+
+  h.SetPlaylist({"http://a/", "http://b/", "http://c/"});
+  h.pump.At(4500, [&] { stop_button_Click(h.form); });
+  start_button_Click(h.form);
+  EXPECT_EQ(h.app.run_ends_ms, std::vector<std::int64_t>{6000});
+
+  OneShot nested;
+  nested.SetPlaylist({"http://a/"});
+  nested.pump.At(5000, [&] { start_button_Click(nested.form); });
+  start_button_Click(nested.form);
+  // The inner run ends after its own wait; the outer one at its next stage start after that.
+  EXPECT_EQ(nested.app.run_ends_ms, (std::vector<std::int64_t>{35100, 36000}));
+}
+
 TEST(RunControl, StopWithoutARunOnlyStopsTheBrowserAndUnlocks) {
   Harness h;
   h.SetPlaylist({"http://a/"});
