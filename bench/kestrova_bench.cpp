@@ -74,7 +74,7 @@ struct Settings {
   void Quick() {
     quick = true;
     startup_runs = 3;
-    accuracy_visits = 15;
+    accuracy_visits = 20;
     accuracy_runs_1s = 1;
     accuracy_runs_5s = 1;
     stops = 5;
@@ -146,6 +146,8 @@ class Bench {
   void Run() {
     load_before_ = LoadAverage();
     started_ = std::time(nullptr);
+    // The longest first: on a shared machine the rest may have to be run again on its own.
+    Guard("memory", [&] { MemoryAndBusy(); });
     Guard("start-up", [&] { StartUp(); });
     Guard("accuracy", [&] { Accuracy(1, settings_.accuracy_runs_1s); });
     Guard("accuracy", [&] { Accuracy(5, settings_.accuracy_runs_5s); });
@@ -153,7 +155,6 @@ class Bench {
     Guard("click", [&] { Responsiveness(); });
     Guard("idle", [&] { Idle(); });
     Guard("lists", [&] { BigLists(); });
-    Guard("memory", [&] { MemoryAndBusy(); });
     load_after_ = LoadAverage();
     Report();
   }
@@ -272,8 +273,8 @@ class Bench {
     // starts its network process.
     const int visits = settings_.accuracy_visits;
     Row median{"wait accuracy /t=" + std::to_string(seconds) + ": median spacing − interval", "ms", {},
-               "|x| ≤ " + Fixed(seconds * 10.0 + 20, 0), {}, ""};
-    Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct |spacing − interval|", "ms", {},
+               "abs ≤ " + Fixed(seconds * 10.0 + 20, 0), {}, ""};
+    Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)", "ms", {},
             "≤ " + Fixed(seconds * 50.0 + 50, 0), {}, ""};
     std::size_t spacings_seen = 0;
     for (int run = 0; run < runs; ++run) {
@@ -285,7 +286,20 @@ class Bench {
       if (requests.size() < 3) throw std::runtime_error("too few visits");
       std::vector<double> deviations;
       const auto spacings = e2e::Spacings(requests);
-      for (std::size_t i = 1; i < spacings.size(); ++i) deviations.push_back(spacings[i] * 1000.0 - seconds * 1000.0);
+      const auto trace = ReadTrace(launched.trace);
+      for (std::size_t i = 1; i < spacings.size(); ++i) {
+        deviations.push_back(spacings[i] * 1000.0 - seconds * 1000.0);
+        if (deviations.back() > 100) {
+          // What the program did between the two requests, for whoever reads the log.
+          const std::int64_t from = SteadyMs(requests[i].at), to = SteadyMs(requests[i + 1].at);
+          std::string steps;
+          for (const auto& line : trace) {
+            if (line.ms >= from - 50 && line.ms <= to) steps += " +" + std::to_string(line.ms - from) + " " + line.event + ";";
+          }
+          Log("late by " + Fixed(deviations.back(), 0) + " ms:" + steps + " (next request at +" +
+              std::to_string(to - from) + ")");
+        }
+      }
       spacings_seen += deviations.size();
       median.samples.push_back(Median(deviations));
       std::vector<double> absolute;
@@ -471,6 +485,11 @@ class Bench {
                {}, "Return in the dialog to the list filled"};
       Row save{"big list: save " + std::to_string(size.lines) + " lines", "s", {}, "≤ " + Fixed(size.save_target, 1),
                {}, "Return in the dialog to the file written"};
+      // The same, from the moment the file dialog handed the name back: the program's own share.
+      Row load_own{"big list: load " + std::to_string(size.lines) + " lines, after the dialog", "s", {}, "", {},
+                   "dialog returned to the list filled"};
+      Row save_own{"big list: save " + std::to_string(size.lines) + " lines, after the dialog", "s", {}, "", {},
+                   "dialog returned to the file written"};
       for (int run = 0; run < settings_.list_runs; ++run) {
         auto launched = LaunchKestrova({});
         const e2e::Window window = MainWindowOf(*launched.process);
@@ -489,6 +508,9 @@ class Bench {
         auto filled = WaitForTrace(launched.trace, "list items " + std::to_string(size.lines), opened - 1, 30s);
         if (!filled) throw std::runtime_error("the list was not loaded");
         load.samples.push_back(static_cast<double>(filled->ms - opened) / 1000.0);
+        if (auto closed = WaitForTrace(launched.trace, "file dialog closed", opened - 1, 1s)) {
+          load_own.samples.push_back(static_cast<double>(filled->ms - closed->ms) / 1000.0);
+        }
 
         const auto saved_file = launched.trace.parent_path() / "saved.txt";
         PointAt(window, kSaveButton);
@@ -508,12 +530,23 @@ class Bench {
           throw std::runtime_error("the saved list differs in size from the loaded one");
         }
         save.samples.push_back(static_cast<double>(done->ms - save_at) / 1000.0);
+        if (auto closed = WaitForTrace(launched.trace, "file dialog closed", save_at - 1, 1s)) {
+          save_own.samples.push_back(static_cast<double>(done->ms - closed->ms) / 1000.0);
+        }
+        // Where the time went, for whoever reads the log.
+        std::string steps;
+        for (const auto& line : ReadTrace(launched.trace)) {
+          if (line.ms >= opened) steps += " +" + std::to_string(line.ms - opened) + " " + line.event + ";";
+        }
+        Log("from Return in the open dialog:" + steps + " (save's Return at +" + std::to_string(save_at - opened) + ")");
         launched.process->Kill();
       }
       load.met = Median(load.samples) <= size.load_target;
       save.met = Median(save.samples) <= size.save_target;
       rows_.push_back(load);
+      rows_.push_back(load_own);
       rows_.push_back(save);
+      rows_.push_back(save_own);
     }
   }
 

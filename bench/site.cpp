@@ -101,7 +101,9 @@ void ServeSite(e2e::RecordingServer& server, int refresh_seconds) {
   for (int i = 0; i < kSitePages; ++i) {
     const std::string name = Name(i);
     server.Serve("/p/" + name + ".html", e2e::Page{Html(i, "/p/", 0)});
-    server.Serve("/r/" + name + ".html", e2e::Page{Html(i, "/r/", refresh_seconds)});
+    // Asked for again at every visit, or a browser cycling through them would after the first
+    // round show them from its cache and the server would see no more visits.
+    server.Serve("/r/" + name + ".html", e2e::Page{Html(i, "/r/", refresh_seconds), "text/html; charset=utf-8", "no-cache"});
     server.Serve("/s/" + name + ".css", e2e::Page{Stylesheet(i), "text/css"});
     server.Serve("/s/" + name + ".js", e2e::Page{Script(i), "application/javascript"});
     server.Serve("/s/" + name + "-a.bmp", e2e::Page{Bitmap(ImageBytes(i), i), "image/bmp"});
