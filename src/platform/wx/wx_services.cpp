@@ -49,7 +49,9 @@ std::optional<std::string> WxFileDialog::Show(FileDialogMode mode, const std::st
   std::filesystem::path initial(initial_name);
   wxFileDialog dialog(parent_, wxFileSelectorPromptStr, ToDisplay(initial.parent_path().string()),
                       ToDisplay(initial.filename().string()), wxFileSelectorDefaultWildcardStr, style);
-  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+  const int answer = dialog.ShowModal();
+  Trace("file dialog closed");
+  if (answer != wxID_OK) return std::nullopt;
   const wxCharBuffer name = dialog.GetPath().fn_str();
   return std::string(name.data(), name.length());
 }
