@@ -212,14 +212,22 @@ TEST(IntervalWait, EventProcessingTimeDoesNotStretchTheWait) {
   }
 }
 
-// A handler that held the thread up to one slice is caught up; a longer one (a dialog) is not, and
-// the wait goes on from then with full slices.
+// A handler that held the thread up to one slice, or up to 250 ms where slices are shorter, is
+// caught up; a longer one (a dialog) is not, and the wait goes on from then with full slices.
 TEST(IntervalWait, LagLongerThanASliceIsNotCaughtUp) {
-  for (std::int64_t lag : {100, 300, 301, 400, 2000}) {
+  struct Case {
+    const char* interval;
+    std::int64_t lag;
+    std::int64_t lasts_ms;
+  };
+  for (const Case& c : {Case{"30", 100, 30000}, Case{"30", 300, 30000}, Case{"30", 301, 30301},
+                        Case{"30", 400, 30400}, Case{"30", 2000, 32000}, Case{"1", 9, 1000}, Case{"1", 120, 1000},
+                        Case{"1", 250, 1000}, Case{"1", 251, 1251}, Case{"1", 2000, 3000}, Case{"5", 250, 5000},
+                        Case{"5", 251, 5251}}) {
     Harness h;
-    h.pump.At(5000, [&] { h.clock.now_ms += lag; });
-    const std::int64_t expected = lag > 300 ? 30000 + lag : 30000;
-    EXPECT_EQ(Wait(h), expected) << "lag " << lag;
+    h.form.txt_interval.SetText(c.interval);
+    h.pump.At(500, [&] { h.clock.now_ms += c.lag; });
+    EXPECT_EQ(Wait(h), c.lasts_ms) << "interval " << c.interval << ", lag " << c.lag;
   }
 }
 
