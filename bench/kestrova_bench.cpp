@@ -70,6 +70,7 @@ struct Settings {
   bool chromium = true;
   std::set<std::string> only;  // empty: every figure
   std::filesystem::path results = KESTROVA_BENCH_RESULTS;
+  std::filesystem::path program = KESTROVA_EXE;  // another build to compare with
 
   void Quick() {
     quick = true;
@@ -183,7 +184,7 @@ class Bench {
     std::filesystem::create_directories(home);
     const auto trace = home / "trace.log";
     setenv("KESTROVA_TRACE", trace.c_str(), 1);
-    auto process = std::make_unique<ProgramProcess>(KESTROVA_EXE, arguments, home);
+    auto process = std::make_unique<ProgramProcess>(settings_.program, arguments, home);
     unsetenv("KESTROVA_TRACE");
     return Launched{std::move(process), trace};
   }
@@ -277,6 +278,7 @@ class Bench {
     Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)", "ms", {},
             "≤ " + Fixed(seconds * 50.0 + 50, 0), {}, ""};
     std::size_t spacings_seen = 0;
+    std::vector<double> purges, navigations;
     for (int run = 0; run < runs; ++run) {
       auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
       const auto since = launched.process->StartedAt();
@@ -287,6 +289,14 @@ class Bench {
       std::vector<double> deviations;
       const auto spacings = e2e::Spacings(requests);
       const auto trace = ReadTrace(launched.trace);
+      std::int64_t last_navigation = -1;
+      for (const auto& line : trace) {
+        if (line.event.rfind("purge ", 0) == 0) purges.push_back(std::stod(line.event.substr(line.event.rfind(' ') + 1)));
+        if (line.event.rfind("navigate ", 0) == 0) {
+          if (last_navigation >= 0) navigations.push_back(static_cast<double>(line.ms - last_navigation) - seconds * 1000.0);
+          last_navigation = line.ms;
+        }
+      }
       for (std::size_t i = 1; i < spacings.size(); ++i) {
         deviations.push_back(spacings[i] * 1000.0 - seconds * 1000.0);
         if (deviations.back() > 100) {
@@ -310,6 +320,9 @@ class Bench {
                              [&](double v) { return std::fabs(v) <= seconds * 10.0 + 20; });
     p99.met = std::all_of(p99.samples.begin(), p99.samples.end(), [&](double v) { return v <= seconds * 50.0 + 50; });
     median.note = p99.note = std::to_string(spacings_seen) + " spacings in " + std::to_string(runs) + " run(s)";
+    median.note += "; in the program: navigation spacing − interval median " + Fixed(Median(navigations), 0) +
+                   " ms, purge median " + Fixed(Median(purges), 0) + " ms, 99th pct " + Fixed(Percentile(purges, 99), 0) +
+                   " ms";
     rows_.push_back(median);
     rows_.push_back(p99);
   }
@@ -405,6 +418,7 @@ class Bench {
   struct Visits {
     double busy_percent = 0;
     std::vector<double> pss_mb;  // at each of memory_visits
+    std::vector<double> anon_mb;
   };
 
   // Follows a browser through memory_visits page visits at one a second: processor time over
@@ -423,7 +437,9 @@ class Bench {
       // Let the page in hand load before memory is read.
       std::this_thread::sleep_until(requests[static_cast<std::size_t>(count) - 1].at + 600ms);
       visits.pss_mb.push_back(TotalPssMb(process.Pid()));
-      Log(who + " after " + std::to_string(count) + " visits: " + Fixed(visits.pss_mb.back(), 1) + " MB");
+      visits.anon_mb.push_back(AnonymousPssMb(process.Pid()));
+      Log(who + " after " + std::to_string(count) + " visits: " + Fixed(visits.pss_mb.back(), 1) + " MB, anonymous " +
+          Fixed(visits.anon_mb.back(), 1) + " MB");
     }
     return visits;
   }
@@ -450,12 +466,13 @@ class Bench {
     }
     for (std::size_t i = 0; i < settings_.memory_visits.size(); ++i) {
       const std::string visits = std::to_string(settings_.memory_visits[i]);
-      Row row{"memory: PSS after " + visits + " visits", "MB", {ours.pss_mb[i]}, "≤ 300", ours.pss_mb[i] <= 300, ""};
+      Row row{"memory: PSS after " + visits + " visits", "MB", {ours.pss_mb[i]}, "≤ 300", ours.pss_mb[i] <= 300,
+              "anonymous " + Fixed(ours.anon_mb[i], 1) + " MB"};
       if (theirs) {
         row.target += ", below Chromium's";
         row.met = ours.pss_mb[i] <= 300 && ours.pss_mb[i] < theirs->pss_mb[i];
-        row.note = "Chromium " + Fixed(theirs->pss_mb[i], 1) + " MB; ratio " +
-                   Fixed(ours.pss_mb[i] / theirs->pss_mb[i], 2);
+        row.note += "; Chromium " + Fixed(theirs->pss_mb[i], 1) + " MB (anonymous " + Fixed(theirs->anon_mb[i], 1) +
+                    " MB); ratio " + Fixed(ours.pss_mb[i] / theirs->pss_mb[i], 2);
       }
       rows_.push_back(row);
     }
@@ -463,7 +480,9 @@ class Bench {
     rows_.push_back(Row{"memory: growth from " + std::to_string(settings_.memory_visits.front()) + " to " +
                             std::to_string(settings_.memory_visits.back()) + " visits",
                         "MB", {growth}, "≤ 10", growth <= 10,
-                        theirs ? "Chromium " + Fixed(theirs->pss_mb.back() - theirs->pss_mb.front(), 1) + " MB" : ""});
+                        "anonymous " + Fixed(ours.anon_mb.back() - ours.anon_mb.front(), 1) + " MB" +
+                            (theirs ? "; Chromium " + Fixed(theirs->pss_mb.back() - theirs->pss_mb.front(), 1) + " MB"
+                                    : std::string())});
   }
 
   // Loads and saves a long playlist through the file dialogs of the real window.
@@ -576,6 +595,7 @@ class Bench {
     if (!revision.empty() && revision.back() == '\n') revision.pop_back();
     out << "## " << date << (settings_.quick ? " (quick)" : "") << "\n\n";
     out << "Machine: " << Machine() << ". Commit " << revision << ". Display: Xvfb + openbox.\n";
+    if (settings_.program != KESTROVA_EXE) out << "Program measured: " << settings_.program.string() << ".\n";
     out << "Load average (1, 5, 15 min) at the start " << load_before_ << ", at the end " << load_after_ << ".\n\n";
     out << "| figure | unit | median | min | max | runs | target | met | note |\n";
     out << "|---|---|---|---|---|---|---|---|---|\n";
@@ -626,11 +646,17 @@ int main(int argc, char** argv) {
     } else if (argument.rfind("--only=", 0) == 0) {
       std::istringstream names(argument.substr(7));
       for (std::string name; std::getline(names, name, ',');) settings.only.insert(name);
+    } else if (argument.rfind("--visits=", 0) == 0) {
+      std::istringstream counts(argument.substr(9));
+      settings.memory_visits.clear();
+      for (std::string count; std::getline(counts, count, ',');) settings.memory_visits.push_back(std::stoi(count));
+    } else if (argument.rfind("--program=", 0) == 0) {
+      settings.program = argument.substr(10);
     } else if (argument.rfind("--results=", 0) == 0) {
       settings.results = argument.substr(10);
     } else {
       std::cerr << "usage: kestrova_bench [--quick] [--no-chromium] [--only=start-up,accuracy,stop,click,idle,"
-                   "lists,memory] [--results=FILE]\n";
+                   "lists,memory] [--visits=100,500,1000] [--program=KESTROVA] [--results=FILE]\n";
       return 2;
     }
   }

@@ -45,19 +45,26 @@ bool ReadTicks(pid_t pid, unsigned long long& ticks) {
 
 }  // namespace
 
-double TotalPssMb(pid_t root) {
+namespace {
+
+double SummedField(pid_t root, const std::string& field) {
   double kb = 0;
   for (const auto& process : Tree(root)) {
     std::ifstream in("/proc/" + std::to_string(process.pid) + "/smaps_rollup");
     for (std::string line; std::getline(in, line);) {
-      if (line.rfind("Pss:", 0) == 0) {
-        kb += std::stod(line.substr(4));
+      if (line.rfind(field, 0) == 0) {
+        kb += std::stod(line.substr(field.size()));
         break;
       }
     }
   }
   return kb / 1024.0;
 }
+
+}  // namespace
+
+double TotalPssMb(pid_t root) { return SummedField(root, "Pss:"); }
+double AnonymousPssMb(pid_t root) { return SummedField(root, "Pss_Anon:"); }
 
 CpuMeter::CpuMeter(pid_t root) : root_(root), started_(std::chrono::steady_clock::now()), last_(started_) {
   for (const auto& process : Tree(root_)) {

@@ -10,8 +10,11 @@
 
 namespace kestrova::bench {
 
-// The process and all its descendants, summed.
+// The process and all its descendants, summed. PSS divides each shared page among the processes
+// that map it, so the file-backed part shrinks while other programs use the same libraries; the
+// anonymous part (heaps, caches) is the program's alone.
 double TotalPssMb(pid_t root);
+double AnonymousPssMb(pid_t root);
 
 // Processor time of a tree of processes over a stretch of time. Processes that start during it
 // count from zero; those that end count until they were last sampled, so sample often.
