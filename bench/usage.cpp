@@ -21,11 +21,21 @@ std::vector<e2e::ProcessInfo> Tree(pid_t root) {
   return tree;
 }
 
+// The first line of a /proc file, or nothing when the process has gone meanwhile (reading the
+// file of a process that has just ended fails with ESRCH, which the stream reports by throwing).
+bool ReadProcLine(const std::string& path, std::string& text) {
+  try {
+    std::ifstream in(path);
+    return static_cast<bool>(std::getline(in, text));
+  } catch (const std::exception&) {
+    return false;
+  }
+}
+
 // utime + stime in clock ticks, or nothing when the process is gone.
 bool ReadTicks(pid_t pid, unsigned long long& ticks) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
   std::string text;
-  if (!std::getline(in, text)) return false;
+  if (!ReadProcLine("/proc/" + std::to_string(pid) + "/stat", text)) return false;
   // The command name may hold blanks and parentheses: fields are counted after the last ')'.
   const std::size_t close = text.rfind(')');
   if (close == std::string::npos) return false;
@@ -50,12 +60,16 @@ namespace {
 double SummedField(pid_t root, const std::string& field) {
   double kb = 0;
   for (const auto& process : Tree(root)) {
-    std::ifstream in("/proc/" + std::to_string(process.pid) + "/smaps_rollup");
-    for (std::string line; std::getline(in, line);) {
-      if (line.rfind(field, 0) == 0) {
-        kb += std::stod(line.substr(field.size()));
-        break;
+    try {
+      std::ifstream in("/proc/" + std::to_string(process.pid) + "/smaps_rollup");
+      for (std::string line; std::getline(in, line);) {
+        if (line.rfind(field, 0) == 0) {
+          kb += std::stod(line.substr(field.size()));
+          break;
+        }
       }
+    } catch (const std::exception&) {
+      // gone meanwhile: it holds no memory any more
     }
   }
   return kb / 1024.0;
