@@ -19,17 +19,9 @@ void Program::Start() {
   InstallCompactStyle();
   // Pages run in WebKit's sandbox; it must be asked for before the first web process starts.
   webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
-  // A browser's cache model keeps up to 128 MB of decoded resources and recent pages in memory for
-  // going back; we never go back, and with No Cache the resources are fetched again anyway. The
-  // document browser's model still keeps a disk cache, so that pages are served from it when No
-  // Cache is off.
-  webkit_web_context_set_cache_model(webkit_web_context_get_default(), WEBKIT_CACHE_MODEL_DOCUMENT_BROWSER);
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
   browser_.Attach(frame_->WebView());
-  if (auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend())) {
-    webkit_settings_set_enable_page_cache(webkit_web_view_get_settings(web), FALSE);
-  }
   url_cache_.Attach(frame_->WebView());
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
