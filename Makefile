@@ -52,6 +52,15 @@ fuzz: deps
 	@$(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz
 
+# The benchmarks of bench/, beside Chromium (installed here when missing), under a private
+# display. QUICK=1 runs each figure fewer times, in a few minutes; BENCH_ARGS passes more options
+# (--only=memory,idle --no-chromium). The table is appended to bench/RESULTS.md.
+bench: deps
+	@scripts/install-deps chromium
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKESTROVA_BENCH=ON $(CMAKE_ARGS) >/dev/null
+	@cmake --build $(BUILD) -j $(JOBS) --target kestrova kestrova_bench
+	@scripts/run-under-x $(BUILD)/bench/kestrova_bench $(if $(QUICK),--quick) $(BENCH_ARGS)
+
 test: build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 

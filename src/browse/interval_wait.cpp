@@ -1,5 +1,6 @@
 #include "browse/interval_wait.h"
 
+#include <algorithm>
 #include <charconv>
 #include <clocale>
 #include <cmath>
@@ -21,13 +22,18 @@ std::optional<std::int32_t> FitInt32(double value) {
   return static_cast<std::int32_t>(value);
 }
 
+// Lags up to this long are caught up even where they exceed a slice: at an interval of a second
+// a slice is 10 ms, and a page being painted or a busy machine would otherwise add every such
+// hiccup to the wait.
+constexpr std::int64_t kCatchUpMs = 250;
+
 // Sleeps towards the slice's deadline, so that the time spent processing events does not add
 // up over the hundred slices of a wait. `deadline` is where the previous slice should have ended.
-// A lag of more than one slice (a dialog was open inside the event processing) is not caught up:
-// the wait goes on from now with a full slice.
+// A longer lag (a dialog was open inside the event processing) is not caught up: the wait goes on
+// from now with a full slice.
 void SleepSlice(Clock& clock, std::int64_t& deadline, std::int64_t slice_ms) {
   const std::int64_t now = clock.NowMs();
-  if (now - deadline > slice_ms) deadline = now;
+  if (now - deadline > std::max(slice_ms, kCatchUpMs)) deadline = now;
   deadline += slice_ms;
   if (deadline > now) clock.SleepMs(deadline - now);
 }

@@ -32,6 +32,7 @@ void start_button_Click(Form2& form) {
   // A start inside the wait of a run supersedes that run: it must request no further page.
   ++form.run_generation;
   BrowseLoop(form);
+  form.services.app.RunEnded();
 }
 
 void Start_Click(Form2& form) { start_button_Click(form); }

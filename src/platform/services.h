@@ -84,6 +84,8 @@ class Application {
   virtual void EndProgram() = 0;
   // Shows the About dialog, or brings it forward when it is already open.
   virtual void ShowAbout() = 0;
+  // Told when a browsing run has ended, however it ended. Only for observing the program.
+  virtual void RunEnded() {}
 };
 
 struct Services {

@@ -114,6 +114,7 @@ TEST(BrowseLoop, StartDuringAWaitSupersedesTheRun) {
   EXPECT_EQ(h.form.PassCount, 1);
   // The earlier run notices the end of the new one at the start of its next stage.
   EXPECT_EQ(h.clock.now_ms, 96000);
+  EXPECT_EQ(h.app.run_ends_ms, (std::vector<std::int64_t>{95100, 96000}));
 }
 
 TEST(BrowseLoop, PassCountGoesOnPastSixteenBits) {

@@ -25,6 +25,7 @@
 #include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
 #include "platform/wx/text_codec.h"
+#include "platform/wx/trace.h"
 
 namespace kestrova::wx {
 namespace {
@@ -39,6 +40,17 @@ IconKind IconFor(const Control& control, const Form2& form) {
   if (&control == &form.stop_button) return IconKind::TrafficRed;
   if (&control == &form.cmdOpen) return IconKind::OpenFolder;
   return IconKind::FloppyDrive;
+}
+
+// A handler the user set off, between two lines of the trace when there is one.
+void RunTraced(const std::string& name, const std::function<void()>& handler) {
+  if (!TraceEnabled()) {
+    handler();
+    return;
+  }
+  Trace("handler " + name);
+  handler();
+  Trace("handler " + name + " done");
 }
 
 }  // namespace
@@ -93,7 +105,7 @@ void MainFrame::CreateWidgets() {
   for (CheckBox* box : {&form_.chk_random, &form_.ckCache, &form_.ckExit, &form_.ckLoop}) {
     auto* widget = static_cast<wxCheckBox*>(WidgetOf(*box));
     widget->Bind(wxEVT_CHECKBOX, [box, widget](wxCommandEvent&) {
-      box->SetValue(widget->GetValue() ? CheckBox::kTicked : CheckBox::kUnticked);
+      RunTraced(box->Name(), [&] { box->SetValue(widget->GetValue() ? CheckBox::kTicked : CheckBox::kUnticked); });
     });
   }
   for (TextBox* box : {&form_.txt_url1, &form_.url1_count_txt, &form_.txt_interval, &form_.txtItemToAdd}) {
@@ -218,6 +230,7 @@ void MainFrame::Sync(Control& control, Prop prop) {
       const auto selected = static_cast<ListBox&>(control).ListIndex();
       if (selected >= 0) list->SetSelection(static_cast<int>(selected));
       list->Thaw();
+      if (TraceEnabled()) Trace("list items " + std::to_string(entries.size()));
       break;
     }
     case Prop::Selection: {
@@ -251,7 +264,9 @@ void MainFrame::PlaceAll() {
 void MainFrame::SyncCaption() { SetTitle(wxString::FromUTF8(form_.caption)); }
 
 void MainFrame::BindCommand(Control& control, std::function<void(Form2&)> handler) {
-  WidgetOf(control)->Bind(wxEVT_BUTTON, [this, handler](wxCommandEvent&) { handler(form_); });
+  WidgetOf(control)->Bind(wxEVT_BUTTON, [this, handler, name = control.Name()](wxCommandEvent&) {
+    RunTraced(name, [&] { handler(form_); });
+  });
 }
 
 void MainFrame::CreateMenus() {
@@ -277,7 +292,9 @@ void MainFrame::CreateMenus() {
     wxMenuItem* entry = menu->Append(wxID_ANY, wxString::FromUTF8(item->Caption()));
     menu_items_[item] = entry;
     auto handler = handlers.at(item);
-    Bind(wxEVT_MENU, [this, handler](wxCommandEvent&) { handler(form_); }, entry->GetId());
+    Bind(wxEVT_MENU,
+         [this, handler, name = item->Caption()](wxCommandEvent&) { RunTraced(name, [&] { handler(form_); }); },
+         entry->GetId());
     item->SetListener([entry, item] {
       entry->SetItemLabel(wxString::FromUTF8(item->Caption()));
       entry->Enable(item->Enabled());

@@ -7,6 +7,8 @@
 #include <wx/evtloop.h>
 #include <wx/webview.h>
 
+#include "platform/wx/trace.h"
+
 namespace kestrova::wx {
 namespace {
 
@@ -101,6 +103,7 @@ void WebKitBrowser::Navigate(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
   const std::string target = NavigableUrl(url);
+  if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
   if (g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)) {
     webkit_web_view_load_uri(web, target.c_str());
@@ -198,6 +201,7 @@ void WebKitUrlCache::DeleteUrlCacheEntry(const std::string& url) {
     removal->abandoned = true;  // the callbacks free it when they come
   }
   last_ms_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
+  if (TraceEnabled()) Trace("purge " + url + " " + std::to_string(static_cast<long long>(last_ms_)));
 }
 
 }  // namespace kestrova::wx

@@ -13,6 +13,7 @@
 #include <wx/msgdlg.h>
 
 #include "platform/wx/text_codec.h"
+#include "platform/wx/trace.h"
 
 namespace kestrova::wx {
 
@@ -48,7 +49,9 @@ std::optional<std::string> WxFileDialog::Show(FileDialogMode mode, const std::st
   std::filesystem::path initial(initial_name);
   wxFileDialog dialog(parent_, wxFileSelectorPromptStr, ToDisplay(initial.parent_path().string()),
                       ToDisplay(initial.filename().string()), wxFileSelectorDefaultWildcardStr, style);
-  if (dialog.ShowModal() != wxID_OK) return std::nullopt;
+  const int answer = dialog.ShowModal();
+  Trace("file dialog closed");
+  if (answer != wxID_OK) return std::nullopt;
   const wxCharBuffer name = dialog.GetPath().fn_str();
   return std::string(name.data(), name.length());
 }
@@ -72,6 +75,8 @@ void WxApplication::EndProgram() {
 void WxApplication::ShowAbout() {
   if (show_about_) show_about_();
 }
+
+void WxApplication::RunEnded() { Trace("run ended"); }
 
 std::string ExecutableFolder() {
   std::error_code error;

@@ -64,6 +64,7 @@ class WxApplication : public Application {
   void HideMainWindow() override;
   [[noreturn]] void EndProgram() override;
   void ShowAbout() override;
+  void RunEnded() override;
 
  private:
   std::string folder_;
