@@ -102,6 +102,11 @@ void WebKitBrowser::Attach(wxWebView* view) {
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
   WatchWebProcess(web);
+  // A page opened from a file must not read other local files. These are WebKit's defaults, set
+  // here so that no other default or setting of the toolkit can turn them on.
+  WebKitSettings* settings = webkit_web_view_get_settings(web);
+  webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);
+  webkit_settings_set_allow_universal_access_from_file_urls(settings, FALSE);
   g_signal_connect(webkit_web_view_get_context(web), "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
 }
 
