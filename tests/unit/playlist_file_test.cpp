@@ -2,7 +2,9 @@
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -142,6 +144,34 @@ INSTANTIATE_TEST_SUITE_P(
                            }},
         NameCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "list.txt/x"; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// Root reads every file, so the load is made by a child process that has given root up.
+TEST_F(PlaylistFile, AFileWithoutReadPermissionLeavesTheListAsItWas) {
+  fs::permissions(dir.path(), static_cast<fs::perms>(0755));
+  WriteBytes(dir / "readable.txt", "http://readable.example\r\n");
+  WriteBytes(dir / "locked.txt", "http://locked.example\r\n");
+  fs::permissions(dir / "readable.txt", static_cast<fs::perms>(0644));
+  fs::permissions(dir / "locked.txt", static_cast<fs::perms>(0000));
+
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // 65534 is "nobody" on Debian; any id that owns neither file would do.
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                             ::setresuid(65534, 65534, 65534) != 0)) {
+      ::_exit(3);
+    }
+    Load(dir / "readable.txt");
+    if (h.form.lstPlayList.Items() != Items{"http://readable.example"}) ::_exit(4);
+    Load(dir / "locked.txt");
+    ::_exit(h.form.lstPlayList.Items() == Items{"http://readable.example"} && h.message_boxes.shown.empty() ? 0 : 5);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the load crashed the process";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "3: could not give root up; 4: the readable file did not load; "
+                                       "5: the locked file changed the list";
+}
 
 class FailedSave : public PlaylistFile, public ::testing::WithParamInterface<NameCase> {};
 
