@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <grp.h>
@@ -144,6 +145,36 @@ INSTANTIATE_TEST_SUITE_P(
                            }},
         NameCase{"FileUsedAsAFolder", [](const ScratchFolder& d) { return d / "list.txt/x"; }}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// The new content is written to a file newly created beside the target and renamed over it: a
+// crash leaves the old file whole, and the rename never crosses file systems.
+TEST_F(PlaylistFile, TheReplacementIsCreatedBesideTheTargetAndRenamedOverIt) {
+  WriteBytes(dir / "list.txt", "http://old.example\r\n");
+  const int watch = ::inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
+  ASSERT_GE(watch, 0);
+  ASSERT_GE(::inotify_add_watch(watch, dir.path().c_str(), IN_CREATE | IN_MOVED_FROM | IN_MOVED_TO), 0);
+  h.SetPlaylist({"http://new.example"});
+
+  Save(dir / "list.txt");
+
+  std::vector<std::string> events;
+  alignas(inotify_event) char buffer[4096];
+  for (ssize_t got; (got = ::read(watch, buffer, sizeof buffer)) > 0;) {
+    for (char* at = buffer; at < buffer + got;) {
+      const auto* event = reinterpret_cast<const inotify_event*>(at);
+      const std::string name = event->len > 0 ? event->name : "";
+      const bool temporary = name != "list.txt";
+      if (event->mask & IN_CREATE) events.push_back(temporary ? "create temporary" : "create list.txt");
+      if (event->mask & IN_MOVED_FROM) events.push_back(temporary ? "move temporary" : "move list.txt");
+      if (event->mask & IN_MOVED_TO) events.push_back(temporary ? "to temporary" : "to list.txt");
+      at += sizeof(inotify_event) + event->len;
+    }
+  }
+  ::close(watch);
+  EXPECT_EQ(events, (Items{"create temporary", "move temporary", "to list.txt"}));
+  EXPECT_EQ(ReadBytes(dir / "list.txt"), "http://new.example\r\n");
+  EXPECT_EQ(NamesIn(dir.path()), Items{"list.txt"});
+}
 
 // Root reads every file, so the load is made by a child process that has given root up.
 TEST_F(PlaylistFile, AFileWithoutReadPermissionLeavesTheListAsItWas) {
