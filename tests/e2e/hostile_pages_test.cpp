@@ -23,7 +23,7 @@ namespace {
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
 
-// A page whose script reports to `report_path` once the hostile part is behind it.
+// A page that runs `script` as it loads.
 Page ScriptPage(const std::string& script) {
   return Page{"<!DOCTYPE html>\n<html><head><title>hostile</title></head><body><h1>hostile</h1>\n<script>\n" +
               script + "\n</script></body></html>\n"};
@@ -127,7 +127,7 @@ TEST_F(HostilePagesTest, ScriptsThatLoopOpenDialogsWindowsAndPrintHoldNothing) {
   EXPECT_EQ(server.RequestsFor({"/report/print"}).size(), 1u) << "the script stopped at window.print()";
 }
 
-// Whether a path holds a file whose name contains `stem`, looking `depth` folders down.
+// The files under `root`, at most `depth` folders down, whose name contains `stem`.
 std::vector<fs::path> FilesNamedLike(const fs::path& root, const std::string& stem, int depth) {
   std::vector<fs::path> found;
   std::error_code error;
