@@ -64,6 +64,14 @@ bench: deps
 test: build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
+# A long run of the real program over ordinary and hostile pages, under its own Xvfb; appends
+# its figures to bench/RESULTS.md. SOAK_MINUTES sets its length.
+SOAK_MINUTES ?= 60
+.PHONY: soak
+soak: build
+	@mkdir -p bench
+	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x $(BUILD)/tests/e2e/kestrova_soak $(CURDIR)/bench/RESULTS.md
+
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
 

@@ -3,6 +3,8 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <grp.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -84,6 +86,33 @@ TEST_F(PlaylistFile, LoadOfNoOrdinaryFileKeepsTheList) {
 }
 
 // Neither a target that cannot be written nor a write that fails part-way changes anything on disk.
+// Root reads every file, so the load is made by a child process that has given root up.
+TEST_F(PlaylistFile, AFileWithoutReadPermissionKeepsTheList) {
+  fs::permissions(dir.path(), static_cast<fs::perms>(0755));
+  WriteBytes(dir / "readable.txt", "http://readable.example\r\n");
+  WriteBytes(dir / "locked.txt", "http://locked.example\r\n");
+  fs::permissions(dir / "readable.txt", static_cast<fs::perms>(0644));
+  fs::permissions(dir / "locked.txt", static_cast<fs::perms>(0000));
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // 65534 is "nobody" on Debian; any id that owns neither file would do.
+    if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setresgid(65534, 65534, 65534) != 0 ||
+                             ::setresuid(65534, 65534, 65534) != 0)) {
+      ::_exit(3);
+    }
+    Load(dir / "readable.txt");
+    const bool loaded = h.form.lstPlayList.Items() == Items{"http://readable.example"};
+    Load(dir / "locked.txt");
+    ::_exit(!loaded ? 4 : h.form.lstPlayList.Items() == Items{"http://readable.example"} ? 0 : 5);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the load crashed the process";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "3: could not give root up; 4: the readable file did not load; "
+                                       "5: the locked file changed the list";
+}
+
 TEST_F(PlaylistFile, FailedSaveLeavesEveryFileAsItWas) {
   WriteBytes(dir / "old.txt", "http://old.example\r\n");
   fs::create_directory(dir / "folder");

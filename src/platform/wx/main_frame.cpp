@@ -30,6 +30,20 @@
 namespace kestrova::wx {
 namespace {
 
+// GTK lays out a row's whole text each time the list is measured, which its selection moving
+// does; an entry of megabytes froze the window for seconds at every page. Nobody reads that far
+// along a row, so a row shows the start of its entry. The entry itself is kept whole in the model.
+constexpr std::size_t kMaxRowCharacters = 1024;
+
+wxString RowText(const std::string& entry) {
+  wxString text = ToDisplay(entry);
+  if (text.length() > kMaxRowCharacters) {
+    text.Truncate(kMaxRowCharacters);
+    text += wxString::FromUTF8("\u2026");
+  }
+  return text;
+}
+
 double ScreenDpi() {
   const wxSize ppi = wxScreenDC().GetPPI();
   return ppi.y > 0 ? ppi.y : 96.0;
@@ -224,7 +238,7 @@ void MainFrame::Sync(Control& control, Prop prop) {
       wxArrayString items;
       const auto& entries = static_cast<ListBox&>(control).Items();
       items.reserve(entries.size());
-      for (const auto& entry : entries) items.push_back(ToDisplay(entry));
+      for (const auto& entry : entries) items.push_back(RowText(entry));
       list->Freeze();
       list->Set(items);
       const auto selected = static_cast<ListBox&>(control).ListIndex();

@@ -8,6 +8,7 @@
 #include <wx/webview.h>
 
 #include "platform/wx/trace.h"
+#include "platform/wx/web_process_watch.h"
 
 namespace kestrova::wx {
 namespace {
@@ -15,6 +16,11 @@ namespace {
 WebKitWebView* Native(wxWebView* view) {
   return view ? static_cast<WebKitWebView*>(view->GetNativeBackend()) : nullptr;
 }
+
+// WebKit parses a URL afresh at several steps of a load, in the window's own thread: a URL of
+// megabytes froze the window for seconds. Servers refuse far shorter ones (8 to 64 KB), so text
+// past this length is no address anyone can visit.
+constexpr std::size_t kMaxUrlLength = 256 * 1024;
 
 bool HasScheme(const std::string& text) {
   const std::size_t colon = text.find(':');
@@ -68,7 +74,7 @@ GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return 
 
 std::string NavigableUrl(const std::string& text) {
   std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string::npos) return "about:blank";
+  if (begin == std::string::npos || text.size() > kMaxUrlLength) return "about:blank";
   std::string trimmed = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
   if (trimmed[0] == '/') {
     GError* error = nullptr;
@@ -96,6 +102,12 @@ void WebKitBrowser::Attach(wxWebView* view) {
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
+  WatchWebProcess(web);
+  // A page opened from a file must not read other local files. These are WebKit's defaults, set
+  // here so that no other default or setting of the toolkit can turn them on.
+  WebKitSettings* settings = webkit_web_view_get_settings(web);
+  webkit_settings_set_allow_file_access_from_file_urls(settings, FALSE);
+  webkit_settings_set_allow_universal_access_from_file_urls(settings, FALSE);
   g_signal_connect(webkit_web_view_get_context(web), "download-started", G_CALLBACK(OnDownloadStarted), nullptr);
 }
 
@@ -103,6 +115,7 @@ void WebKitBrowser::Navigate(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
   const std::string target = NavigableUrl(url);
+  EndWebProcessIfStuck(web);
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
   if (g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)) {
@@ -176,6 +189,8 @@ std::string HostOf(const std::string& url) {
 void WebKitUrlCache::DeleteUrlCacheEntry(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
+  // A web process that holds the memory cache and answers nothing would hold the purge too.
+  EndWebProcessIfStuck(web);
   const auto started = std::chrono::steady_clock::now();
   auto* removal = new Removal{HostOf(url)};
   if (removal->host.empty()) {

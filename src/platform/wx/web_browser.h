@@ -10,7 +10,8 @@ class wxWebView;
 namespace kestrova::wx {
 
 // Text that a browser's address bar would not load as typed becomes what a user expects:
-// no scheme gets "http://", an absolute path becomes a file:// URI, empty text a blank page.
+// no scheme gets "http://", an absolute path becomes a file:// URI, empty text a blank page. So
+// does text too long to be any server's address.
 std::string NavigableUrl(const std::string& text);
 
 class WebKitBrowser : public Browser {

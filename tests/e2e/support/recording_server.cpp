@@ -25,16 +25,27 @@ Page ScriptDialogPage(const std::string& report_path) {
       "</script></body></html>\n"};
 }
 
+Page ReportingPage(const std::string& title, const std::string& report_target) {
+  return Page{"<!DOCTYPE html>\n<html><head><title>" + title + "</title></head><body><h1>" + title +
+              "</h1>\n<script>new Image().src = '" + report_target + "';</script></body></html>\n"};
+}
+
 RecordingServer::RecordingServer() : server_(std::make_unique<httplib::Server>()) {
   server_->Get(".*", [this](const httplib::Request& request, httplib::Response& response) {
     Page page;
+    Handler handler;
     {
       std::lock_guard lock(mutex_);
       requests_.push_back(Request{request.path, request.target, Clock::now()});
       auto it = pages_.find(request.path);
       page = it == pages_.end() ? HtmlPage(request.path) : it->second;
+      if (auto own = handlers_.find(request.path); own != handlers_.end()) handler = own->second;
     }
     arrived_.notify_all();
+    if (handler) {
+      handler(request, response);
+      return;
+    }
     if (!page.cache_control.empty()) response.set_header("Cache-Control", page.cache_control);
     response.set_content(page.body, page.content_type.c_str());
   });
@@ -53,6 +64,11 @@ RecordingServer::~RecordingServer() {
 void RecordingServer::Serve(const std::string& path, Page page) {
   std::lock_guard lock(mutex_);
   pages_[path] = std::move(page);
+}
+
+void RecordingServer::Handle(const std::string& path, Handler handler) {
+  std::lock_guard lock(mutex_);
+  handlers_[path] = std::move(handler);
 }
 
 std::string RecordingServer::Url(const std::string& path) const {

@@ -14,6 +14,8 @@
 
 namespace httplib {
 class Server;
+struct Request;
+struct Response;
 }
 
 namespace kestrova::e2e {
@@ -34,6 +36,14 @@ Page HtmlPage(const std::string& title);
 // first one, and the report never comes.
 Page ScriptDialogPage(const std::string& report_path);
 
+// Makes the whole answer to one request, for pages that are more than a fixed body: redirects,
+// refusals, downloads. The request has been recorded before it is called.
+using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+// A small page whose script fetches `report_target` as it runs: proof that the page was not only
+// fetched but shown by a working web process.
+Page ReportingPage(const std::string& title, const std::string& report_target);
+
 struct Request {
   std::string path;
   std::string target;  // path and query, as sent
@@ -50,6 +60,8 @@ class RecordingServer {
 
   // Any path not set up here gets HtmlPage(path).
   void Serve(const std::string& path, Page page);
+  // `path` is answered by `handler` instead of a page.
+  void Handle(const std::string& path, Handler handler);
 
   int Port() const { return port_; }
   std::string Url(const std::string& path) const;
@@ -72,6 +84,7 @@ class RecordingServer {
   mutable std::condition_variable arrived_;
   std::vector<Request> requests_;
   std::map<std::string, Page> pages_;
+  std::map<std::string, Handler> handlers_;
 };
 
 // Only the requests among `requests` whose path is one of `paths`.

@@ -1,0 +1,82 @@
+#include "platform/wx/web_process_watch.h"
+
+#include <chrono>
+#include <thread>
+
+#include <webkit2/webkit2.h>
+#include <wx/evtloop.h>
+
+namespace kestrova::wx {
+namespace {
+
+// A process that is idle answers within a few milliseconds, even on a loaded machine; one that has
+// not answered after this long is running something it will not soon leave.
+constexpr auto kAnswerTimeout = std::chrono::milliseconds(300);
+
+// Set on the view while its current web process has shown a page: one still starting up, and
+// WebKit's sandbox makes that take a while, would not answer in time.
+constexpr const char* kShownPageKey = "kestrova-web-process-shown-page";
+
+void SetShownPage(WebKitWebView* web, bool shown) {
+  g_object_set_data(G_OBJECT(web), kShownPageKey, GINT_TO_POINTER(shown ? 1 : 0));
+}
+
+bool ShownPage(WebKitWebView* web) { return GPOINTER_TO_INT(g_object_get_data(G_OBJECT(web), kShownPageKey)) != 0; }
+
+void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
+  if (event == WEBKIT_LOAD_COMMITTED) SetShownPage(web, true);
+}
+
+void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason, gpointer) { SetShownPage(web, false); }
+
+struct Probe {
+  bool answered = false;
+  bool abandoned = false;
+};
+
+void OnAnswered(GObject* source, GAsyncResult* result, gpointer data) {
+  auto* probe = static_cast<Probe*>(data);
+  GError* error = nullptr;
+  (void)webkit_web_view_can_execute_editing_command_finish(WEBKIT_WEB_VIEW(source), result, &error);
+  g_clear_error(&error);
+  if (probe->abandoned) {
+    delete probe;
+  } else {
+    probe->answered = true;
+  }
+}
+
+}  // namespace
+
+void WatchWebProcess(WebKitWebView* web) {
+  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
+  g_signal_connect(web, "web-process-terminated", G_CALLBACK(OnTerminated), nullptr);
+}
+
+void EndWebProcessIfStuck(WebKitWebView* web) {
+  if (web == nullptr || !ShownPage(web)) return;
+  // Any question that the process's main thread must answer would do; this one changes nothing.
+  auto* probe = new Probe;
+  webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, OnAnswered, probe);
+  // Only non-input sources are dispatched meanwhile, as during the cache purge: no window handler
+  // runs inside a navigation.
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerTimeout;
+  while (!probe->answered && std::chrono::steady_clock::now() < deadline) {
+    if (loop != nullptr) {
+      loop->YieldFor(wxEVT_CATEGORY_UNKNOWN);
+    } else {
+      g_main_context_iteration(nullptr, FALSE);
+    }
+    if (!probe->answered) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (probe->answered) {
+    delete probe;
+    return;
+  }
+  probe->abandoned = true;  // the answer, or the error once the process is gone, frees it
+  webkit_web_view_terminate_web_process(web);
+  SetShownPage(web, false);
+}
+
+}  // namespace kestrova::wx
