@@ -1,12 +1,11 @@
 #include "platform/wx/web_browser.h"
 
 #include <chrono>
-#include <thread>
 
 #include <webkit2/webkit2.h>
-#include <wx/evtloop.h>
 #include <wx/webview.h>
 
+#include "platform/wx/pump_until.h"
 #include "platform/wx/trace.h"
 #include "platform/wx/web_process_watch.h"
 
@@ -137,7 +136,7 @@ namespace {
 
 constexpr WebKitWebsiteDataTypes kCacheTypes =
     static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE | WEBKIT_WEBSITE_DATA_MEMORY_CACHE);
-constexpr auto kPurgeTimeout = std::chrono::seconds(2);
+constexpr std::chrono::milliseconds kPurgeTimeout(2000);
 
 struct Removal {
   std::string host;
@@ -199,17 +198,9 @@ void WebKitUrlCache::DeleteUrlCacheEntry(const std::string& url) {
   }
   WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(webkit_web_view_get_context(web));
   webkit_website_data_manager_fetch(manager, kCacheTypes, nullptr, OnFetched, removal);
-  // The removal is asynchronous and must be over before the navigation starts. Only non-input
-  // sources are dispatched meanwhile, so no window handler runs inside the purge.
-  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  while (!removal->done && std::chrono::steady_clock::now() - started < kPurgeTimeout) {
-    if (loop != nullptr) {
-      loop->YieldFor(wxEVT_CATEGORY_UNKNOWN);
-    } else {
-      g_main_context_iteration(nullptr, FALSE);
-    }
-    if (!removal->done) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  // The removal is asynchronous and must be over before the navigation starts; no window handler
+  // runs inside the purge meanwhile.
+  PumpNonInputUntil([removal] { return removal->done; }, kPurgeTimeout);
   if (removal->done) {
     delete removal;
   } else {

@@ -1,10 +1,10 @@
 #include "platform/wx/web_process_watch.h"
 
 #include <chrono>
-#include <thread>
 
 #include <webkit2/webkit2.h>
-#include <wx/evtloop.h>
+
+#include "platform/wx/pump_until.h"
 
 namespace kestrova::wx {
 namespace {
@@ -58,18 +58,8 @@ void EndWebProcessIfStuck(WebKitWebView* web) {
   // Any question that the process's main thread must answer would do; this one changes nothing.
   auto* probe = new Probe;
   webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, OnAnswered, probe);
-  // Only non-input sources are dispatched meanwhile, as during the cache purge: no window handler
-  // runs inside a navigation.
-  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
-  const auto deadline = std::chrono::steady_clock::now() + kAnswerTimeout;
-  while (!probe->answered && std::chrono::steady_clock::now() < deadline) {
-    if (loop != nullptr) {
-      loop->YieldFor(wxEVT_CATEGORY_UNKNOWN);
-    } else {
-      g_main_context_iteration(nullptr, FALSE);
-    }
-    if (!probe->answered) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
+  // No window handler runs inside a navigation while the answer is awaited.
+  PumpNonInputUntil([probe] { return probe->answered; }, kAnswerTimeout);
   if (probe->answered) {
     delete probe;
     return;
