@@ -10,7 +10,7 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean
+.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate
 
 all: build
 
@@ -71,6 +71,16 @@ SOAK_MINUTES ?= 60
 soak: build
 	@mkdir -p bench
 	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x $(BUILD)/tests/e2e/kestrova_soak $(CURDIR)/bench/RESULTS.md
+
+# How big the tests are beside the program (non-blank, non-comment lines; at most 40 %).
+test-share:
+	@scripts/test-share
+
+# Single-line mutants of the core against the unit tests: the share killed and the survivors.
+# MUTANTS sets how many are drawn (0: all), MUTATE_ARGS passes more (--files 'src/browse/*').
+MUTANTS ?= 150
+mutate: deps
+	@scripts/mutate --max $(MUTANTS) --jobs $(JOBS) $(MUTATE_ARGS)
 
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
