@@ -10,12 +10,16 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate
+.PHONY: all deps test-deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate
 
 all: build
 
+# What building and running need; what the tests need besides.
 deps:
-	@scripts/install-deps
+	@scripts/install-deps build
+
+test-deps:
+	@scripts/install-deps build test
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) >/dev/null
@@ -31,7 +35,7 @@ run: build
 	fi
 
 # The core and its unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer.
-test-sanitize: deps
+test-sanitize: test-deps
 	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_CORE_ONLY=ON \
 	  -DKESTROVA_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD_SAN) -j $(JOBS)
@@ -43,32 +47,32 @@ test-sanitize: deps
 # What they find stays in $(BUILD_FUZZ): corpus/ and artifacts/.
 FUZZ_CONFIGURE = cmake -S fuzz -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
 
-test-fuzz: deps
+test-fuzz: test-deps
 	@if ! command -v clang++ >/dev/null; then echo "test-fuzz: no clang++, the fuzzers are skipped" >&2; exit 0; fi; \
 	  $(FUZZ_CONFIGURE) >/dev/null && cmake --build $(BUILD_FUZZ) -j $(JOBS) && \
 	  ctest --test-dir $(BUILD_FUZZ) -L fuzz --output-on-failure -j $(JOBS)
 
-fuzz: deps
+fuzz: test-deps
 	@$(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzz
 
 # The benchmarks of bench/, beside Chromium (installed here when missing), under a private
 # display. QUICK=1 runs each figure fewer times, in a few minutes; BENCH_ARGS passes more options
 # (--only=memory,idle --no-chromium). The table is appended to bench/RESULTS.md.
-bench: deps
-	@scripts/install-deps chromium
+bench: test-deps
+	@scripts/install-deps bench
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKESTROVA_BENCH=ON $(CMAKE_ARGS) >/dev/null
 	@cmake --build $(BUILD) -j $(JOBS) --target kestrova kestrova_bench
 	@scripts/run-under-x $(BUILD)/bench/kestrova_bench $(if $(QUICK),--quick) $(BENCH_ARGS)
 
-test: build test-sanitize test-fuzz
+test: test-deps build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # A long run of the real program over ordinary and hostile pages, under its own Xvfb; appends
 # its figures to bench/RESULTS.md. SOAK_MINUTES sets its length.
 SOAK_MINUTES ?= 60
 .PHONY: soak
-soak: build
+soak: test-deps build
 	@mkdir -p bench
 	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x $(BUILD)/tests/e2e/kestrova_soak $(CURDIR)/bench/RESULTS.md
 

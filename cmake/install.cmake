@@ -32,6 +32,12 @@ add_custom_command(
   DEPENDS ${PROJECT_SOURCE_DIR}/resources/kestrova.1
   VERBATIM)
 add_custom_target(kestrova_manual ALL DEPENDS ${CMAKE_BINARY_DIR}/kestrova.1.gz)
+# The same for the package's change log, which Debian keeps beside the copyright.
+add_custom_command(
+  OUTPUT ${CMAKE_BINARY_DIR}/changelog.gz
+  COMMAND ${KESTROVA_GZIP} -9 -n -c ${PROJECT_SOURCE_DIR}/resources/changelog > ${CMAKE_BINARY_DIR}/changelog.gz
+  DEPENDS ${PROJECT_SOURCE_DIR}/resources/changelog)
+add_custom_target(kestrova_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/changelog.gz)
 
 # A relative link keeps the installed tree movable (DESTDIR, packages, other prefixes).
 set(KESTROVA_APP_DIR lib/kestrova)
@@ -50,16 +56,21 @@ foreach(size IN LISTS KESTROVA_ICON_SIZES)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/kestrova.1.gz DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/kestrova RENAME copyright)
+install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION share/doc/kestrova)
+# What software centres read to list the program.
+install(FILES ${PROJECT_SOURCE_DIR}/resources/org.kestrova.kestrova.metainfo.xml DESTINATION share/metainfo)
 
 # make package: a Debian package installing under /usr, its dependencies read from the binary.
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME kestrova)
 set(CPACK_PACKAGE_VENDOR "The Kestrova developers")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "keep an Internet connection alive by browsing a playlist of web sites")
+# Debian reads at most 80 columns of each line of the long description.
 set(CPACK_PACKAGE_DESCRIPTION
-    "Kestrova shows the web sites of a playlist one after another in an embedded browser, waiting a\n\
-set time on each, so that a connection that would drop when idle stays up. It can fetch every\n\
-page afresh, loop over the list or close itself at the end, and starts from a command line.")
+    "Kestrova shows the web sites of a playlist one after another in an\n\
+embedded browser, waiting a set time on each, so that a connection that\n\
+would drop when idle stays up. It can fetch every page afresh, loop over\n\
+the list or close itself at the end, and starts from a command line.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

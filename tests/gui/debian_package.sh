@@ -40,10 +40,17 @@ for size in 16 32 48 128; do
 done
 expect "-rw-r--r-- ./usr/share/man/man1/kestrova.1.gz"
 expect "-rw-r--r-- ./usr/share/doc/kestrova/copyright"
+expect "-rw-r--r-- ./usr/share/doc/kestrova/changelog.gz"
+expect "-rw-r--r-- ./usr/share/metainfo/org.kestrova.kestrova.metainfo.xml"
 # Nothing outside /usr, and nothing of the build's own (tests, tools) comes along.
 if grep -v ' \./usr/' "$tmp/contents" | grep -v '^d' | grep -q .; then fail "files outside /usr"; fi
 if grep -Eq 'test|make_icons' "$tmp/contents"; then fail "build tools in the package"; fi
 
 dpkg-deb -x "$deb" "$tmp/root"
 file "$tmp/root/usr/lib/kestrova/kestrova" | grep -q ', stripped' || fail "the executable is not stripped"
+# Debian's rules for packages, and AppStream's for what software centres list.
+lintian --tag-display-limit 0 --fail-on error,warning "$deb" >"$tmp/lintian.log" 2>&1 || { cat "$tmp/lintian.log"; fail "lintian"; }
+appstreamcli validate --no-net --pedantic "$tmp/root/usr/share/metainfo/org.kestrova.kestrova.metainfo.xml" \
+  >"$tmp/appstream.log" 2>&1 || { cat "$tmp/appstream.log"; fail "appstream metadata"; }
+
 echo "debian package: $(basename "$deb"), $(wc -l <"$tmp/contents") entries"
