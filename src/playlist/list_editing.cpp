@@ -1,5 +1,6 @@
 #include "playlist/list_editing.h"
 
+#include <optional>
 #include <utility>
 
 namespace kestrova {

@@ -1,7 +1,6 @@
 #pragma once
 // Editing the playlist by hand: Add, Remove, and drops onto the entry box.
 
-#include <optional>
 #include <string>
 
 #include "app/main_window.h"
