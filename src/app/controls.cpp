@@ -156,7 +156,9 @@ void ListBox::ReplaceAll(std::vector<std::string> items) {
 
 void ListBox::SetListIndex(std::int64_t index) {
   if (index < -1 || index >= ListCount()) index = -1;
-  if (list_index_ == index) return;
+  // The row may be selected already and still scrolled out of sight by the user: selecting it
+  // again brings it back into view.
+  if (list_index_ == index && index < 0) return;
   list_index_ = index;
   Changed(Prop::Selection);
 }

@@ -152,7 +152,7 @@ class ListBox : public Control {
   void Clear();
   // Replaces every item at once (a loaded file), leaving no selection.
   void ReplaceAll(std::vector<std::string> items);
-  // -1 when nothing is selected. Selecting scrolls the item into view.
+  // -1 when nothing is selected. Selecting scrolls the item into view, even when it was selected.
   std::int64_t ListIndex() const { return list_index_; }
   void SetListIndex(std::int64_t index);
   // The user clicked an item: the widget already shows the selection.

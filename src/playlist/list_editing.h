@@ -1,7 +1,6 @@
 #pragma once
 // Editing the playlist by hand: Add, Remove, and drops onto the entry box.
 
-#include <optional>
 #include <string>
 
 #include "app/main_window.h"
@@ -15,10 +14,15 @@ std::string TrimTrailingBlanks(std::string text);
 
 void cmdAddItem_Click(Form2& form);
 void cmdRemoveItem_Click(Form2& form);
-// A control of the window dropped onto txtItemToAdd; `source_text` is the source's text, or
-// nothing when the source has none.
-void txtItemToAdd_DragDrop(Form2& form, const std::optional<std::string>& source_text);
-// Data dragged from another application dropped onto txtItemToAdd.
+
+// A drag dropped onto txtItemToAdd: `source` is the control of this window it began on, or null
+// when it began in another program. Runs the handler of an in-window or a foreign drop.
+void txtItemToAdd_Drop(Form2& form, const Control* source);
+// Whether that drop counts as one from this window, rather than from outside it.
+bool DropIsFromThisWindow(const Control* source);
+// A control of the window dropped onto txtItemToAdd: its text is added to the list.
+void txtItemToAdd_DragDrop(Form2& form, const Control& source);
+// Data dragged from another program dropped onto txtItemToAdd.
 void txtItemToAdd_OLEDragDrop(Form2& form);
 
 }  // namespace kestrova

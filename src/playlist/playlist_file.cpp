@@ -5,9 +5,20 @@
 #include "playlist/safe_file.h"
 
 namespace kestrova {
+namespace {
+
+// A file the desktop hides from the user (its name begins with a dot) is treated as absent, so
+// that loading never picks up what the user was not shown. Its folders do not count.
+bool IsHiddenName(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
+  return name < path.size() && path[name] == '.';
+}
+
+}  // namespace
 
 void LoadPlayList(Form2& form) {
-  if (form.PlayListFile.empty()) return;
+  if (form.PlayListFile.empty() || IsHiddenName(form.PlayListFile)) return;
   // The whole file is read before the list is touched, so a failure part-way keeps the list.
   const std::optional<std::string> bytes = ReadOrdinaryFile(form.PlayListFile);
   if (!bytes) return;

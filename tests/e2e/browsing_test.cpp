@@ -34,15 +34,15 @@ TEST_F(BrowsingTest, WithNoCacheClearASecondPassComesFromTheCacheUntilItIsTicked
 
   ASSERT_TRUE(ChooseMenuItem(program->Pid(), *window, "f", "o"));
   // The file dialog takes a typed path as the file to open.
-  ASSERT_TRUE(WaitForWindow(program->Pid(), "Select a file", 10s)) << "no file dialog";
+  ASSERT_TRUE(WaitForWindow(program->Pid(), "Open", 10s)) << "no file dialog";
   std::this_thread::sleep_for(300ms);
   ASSERT_TRUE(TypeText(list.string()));
   ASSERT_TRUE(PressKeys({"Return"}));
   const auto deadline = Clock::now() + 5s;
-  while (!VisibleWindowsNamed(program->Pid(), "Select a file").empty() && Clock::now() < deadline) {
+  while (!VisibleWindowsNamed(program->Pid(), "Open").empty() && Clock::now() < deadline) {
     std::this_thread::sleep_for(50ms);
   }
-  ASSERT_TRUE(VisibleWindowsNamed(program->Pid(), "Select a file").empty()) << "the file dialog stayed open";
+  ASSERT_TRUE(VisibleWindowsNamed(program->Pid(), "Open").empty()) << "the file dialog stayed open";
 
   ASSERT_TRUE(Click(*window, kIntervalBox));
   ASSERT_TRUE(PressKeys({"ctrl+a"}));

@@ -115,7 +115,7 @@ TEST_F(PlaylistFilesTest, ASaveAfterTheLoadedFileWasDeletedWritesItAgain) {
 
   // File > Save during the run, to the same name, typed into the dialog.
   ASSERT_TRUE(ChooseMenuItem(program->Pid(), *window, "f", "s"));
-  ASSERT_TRUE(WaitForWindow(program->Pid(), "Select a file", 10s)) << "no file dialog";
+  ASSERT_TRUE(WaitForWindow(program->Pid(), "Save As", 10s)) << "no file dialog";
   std::this_thread::sleep_for(300ms);
   ASSERT_TRUE(PressKeys({"ctrl+a"}));
   ASSERT_TRUE(TypeText(list.string()));

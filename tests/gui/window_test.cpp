@@ -1,6 +1,11 @@
 // The main window as it first appears, what an empty playlist says on Start, and the widgets and
 // the form model kept in step both ways.
 
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+
 #include <wx/bmpbuttn.h>
 #include <wx/checkbox.h>
 #include <wx/listbox.h>
@@ -192,6 +197,67 @@ TEST_F(ModelSync, CheckBoxesFollowRealClicks) {
   Click(window.Widget(form.ckExit));
   EXPECT_SOON_EQ(window.Read(form.ckLoop).sensitive, true);
   EXPECT_EQ(window.Read(form.ckLoop).value, "0");
+}
+
+// Real drags onto the box under the list. The current URL's text is added to the list; a drag
+// from another program, of any data, only says "here", and that data is never read. Neither
+// changes the text of either box.
+TEST_F(ModelSync, DropsOntoTheEntryBox) {
+  // Offered by another program (none: the drag starts on the current URL's text); boxes shown.
+  const std::pair<const char*, std::vector<std::string>> cases[] = {
+      {nullptr, {}}, {"text/uri-list", {"here"}}, {"image/png", {"here"}}};
+  const std::vector<std::string> list_after{"http://dragged.example/"};
+  form.txt_url1.SetText("http://dragged.example/  ");
+  const wxPoint outside(window.frame().GetScreenRect().x, window.frame().GetScreenRect().GetBottom() + 10);
+  ASSERT_LT(outside.y + 40, wxGetDisplaySize().y);
+  const std::string note = ::testing::TempDir() + "kestrova-drag-note";
+  auto noted = [&] {
+    gchar* text = nullptr;
+    g_file_get_contents(note.c_str(), &text, nullptr, nullptr);
+    return Take(text);
+  };
+  for (const auto& [offered, boxes] : cases) {
+    SCOPED_TRACE(offered ? offered : "txt_url1");
+    std::remove(note.c_str());
+    form.txtItemToAdd.SetText("typed");
+    GPid source = 0;
+    wxPoint from = window.Widget(form.txt_url1)->GetScreenPosition() + wxPoint(8, 8);
+    if (offered != nullptr) {
+      const std::string x = std::to_string(outside.x), y = std::to_string(outside.y);
+      const char* argv[] = {"/proc/self/exe", "--drag-source", offered, x.c_str(), y.c_str(), note.c_str(), nullptr};
+      ASSERT_TRUE(g_spawn_async(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr,
+                                nullptr, &source, nullptr));
+      ASSERT_TRUE(PumpUntil([&] { return noted() == "shown"; }));
+      from = outside + wxPoint(20, 20);
+    } else {
+      gtk_editable_select_region(GTK_EDITABLE(Gtk(window.Widget(form.txt_url1))), 0, -1);
+    }
+    MessageBoxWatcher watcher;
+    const wxPoint to = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);
+    wxUIActionSimulator mouse;
+    mouse.MouseMove(from);
+    Deliver();
+    mouse.MouseDown();
+    for (int step = 1; step <= 8; ++step) {
+      mouse.MouseMove(from + (to - from) * step / 8);
+      Deliver();
+      Pump(20ms);
+    }
+    mouse.MouseUp();
+    PumpUntil([&] { return form.lstPlayList.Items() == list_after && watcher.Seen().size() == boxes.size(); });
+    Pump(150ms);  // time for anything more
+    EXPECT_EQ(form.lstPlayList.Items(), list_after);
+    std::vector<std::string> seen;
+    for (const SeenBox& box : watcher.Seen()) seen.push_back(box.text);
+    EXPECT_EQ(seen, boxes);
+    EXPECT_EQ(window.Read(form.txtItemToAdd).value, "typed");
+    EXPECT_EQ(window.Read(form.txt_url1).value, "http://dragged.example/  ");
+    if (source != 0) {
+      ::kill(source, SIGTERM);
+      ::waitpid(source, nullptr, 0);
+      EXPECT_EQ(noted(), "shown") << "the dragged data was read";
+    }
+  }
 }
 
 // Entries are bytes as a file held them: what is not UTF-8 is Windows-1252, whose 0x80–0x9F

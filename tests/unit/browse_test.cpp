@@ -38,6 +38,7 @@ Lines Disabled(Form2& form) {
 
 TEST(BrowseLoop, EachItemIsSelectedShownPurgedNavigatedAndWaitedFor) {
   Browsing h({"a", "b"});
+  h.form.lstPlayList.SetListIndex(0);  // selected already, yet maybe scrolled out of sight
   h.JournalControls();
   h.form.WebBrowser1.SetVisible(false);
   h.form.url1_count_txt.SetEnabled(true);  // as an earlier run leaves it

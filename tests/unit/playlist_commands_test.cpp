@@ -65,7 +65,7 @@ TEST(FileCommands, OnlyTheMenusOpenStopsARun) {
 
 // Add and drops take the text without its trailing blanks; empty entries and duplicates are
 // allowed; the selection stays. Remove takes the selected entry only. A drop from another
-// program only says "here".
+// program or from the web page only says "here".
 TEST(ListEditing, AddRemoveAndDrops) {
   Harness h;
   h.SetPlaylist({"a", "b"});
@@ -77,13 +77,18 @@ TEST(ListEditing, AddRemoveAndDrops) {
   }
   cmdRemoveItem_Click(h.form);
   cmdRemoveItem_Click(h.form);  // nothing is selected now
-  txtItemToAdd_DragDrop(h.form, std::nullopt);
-  txtItemToAdd_DragDrop(h.form, "d  ");
+  h.form.txt_url1.SetText("d  ");
   h.form.txtItemToAdd.SetText("typed");
-  txtItemToAdd_OLEDragDrop(h.form);
-  EXPECT_EQ(h.form.lstPlayList.Items(), (Lines{"a", "  c \t", "", "", "a", "d"}));
+  // Dropped from: a button (no text), the current URL, the list with no entry selected, another
+  // program, the page in the browser; then the list with an entry selected.
+  const Control* const sources[] = {&h.form.cmdAddItem, &h.form.txt_url1, &h.form.lstPlayList, nullptr,
+                                    &h.form.WebBrowser1};
+  for (const Control* source : sources) txtItemToAdd_Drop(h.form, source);
+  h.form.lstPlayList.SetListIndex(1);
+  txtItemToAdd_Drop(h.form, &h.form.lstPlayList);
+  EXPECT_EQ(h.form.lstPlayList.Items(), (Lines{"a", "  c \t", "", "", "a", "d", "", "  c \t"}));
   EXPECT_EQ(h.form.txtItemToAdd.Text(), "typed");
-  EXPECT_EQ(h.journal.Timed(), Lines{"0 message Corvane: here"});
+  EXPECT_EQ(h.journal.Timed(), (Lines{"0 message Corvane: here", "0 message Corvane: here"}));
 }
 
 }  // namespace

@@ -66,16 +66,18 @@ TEST_F(PlaylistFile, SavesAndLoadsBackByteForByte) {
   EXPECT_EQ(Snapshot(dir.path()), (Tree{{"list.txt", "file " + bytes}}));
 }
 
-// A name that names no ordinary file leaves the list as it was, and a special file is not even
-// opened: opening some devices acts on them.
+// A name that names no ordinary file, or a hidden one, leaves the list as it was, and a special
+// file is not even opened: opening some devices acts on them.
 TEST_F(PlaylistFile, LoadOfNoOrdinaryFileKeepsTheList) {
   fs::create_directory(dir / "folder");
+  WriteBytes(dir / ".hidden.txt", "http://hidden\r\n");
   ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
   const int opens = ::inotify_init1(IN_NONBLOCK);
   ASSERT_GE(::inotify_add_watch(opens, (dir / "fifo").c_str(), IN_OPEN), 0);
   h.SetPlaylist({"keep", "also"});
   h.form.lstPlayList.SetListIndex(1);
-  for (const std::string& name : {""s, dir / "missing.txt", dir / "folder", dir / "fifo", "/dev/null"s}) {
+  for (const std::string& name : {""s, dir / "missing.txt", dir / "folder", dir / ".hidden.txt", dir / "fifo",
+                                 "/dev/null"s}) {
     Load(name);
     EXPECT_EQ(h.form.lstPlayList.Items(), (Items{"keep", "also"})) << name;
     EXPECT_EQ(h.form.lstPlayList.ListIndex(), 1) << name;

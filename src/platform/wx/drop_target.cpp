@@ -1,8 +1,6 @@
 #include "platform/wx/drop_target.h"
 
 #include <gtk/gtk.h>
-#include <wx/dataobj.h>
-#include <wx/dnd.h>
 #include <wx/app.h>
 #include <wx/textctrl.h>
 
@@ -11,53 +9,43 @@
 namespace kestrova::wx {
 namespace {
 
-// The text a control offers as the source of an in-window drop: a text box its text, a list box
-// its selected entry; controls without a text offer none.
-std::optional<std::string> SourceText(const Control* control) {
-  if (control == nullptr) return std::nullopt;
-  if (control->Kind() == ControlKind::TextBox) return static_cast<const TextBox*>(control)->Text();
-  if (control->Kind() == ControlKind::ListBox) {
-    const auto* list = static_cast<const ListBox*>(control);
-    return list->ListIndex() >= 0 ? list->List(list->ListIndex()) : std::string();
-  }
-  return std::nullopt;
+// The drop belongs to the program alone. The entry's own handling would insert dropped text into
+// the box and ask another program for data that is not to be read; so the drag over the box is
+// answered here, and the drop is decided by where its drag began, without asking for any data.
+// Returning TRUE keeps the entry's own handlers from running.
+struct EntryDrops {
+  Form2& form;
+  ControlFinder find_control;
+};
+
+gboolean OnDragMotion(GtkWidget*, GdkDragContext* context, gint, gint, guint time, gpointer) {
+  // A copy, so that a drag from a box of our own leaves the source's text where it was.
+  const bool copy_offered = (gdk_drag_context_get_actions(context) & GDK_ACTION_COPY) != 0;
+  gdk_drag_status(context, copy_offered ? GDK_ACTION_COPY : gdk_drag_context_get_suggested_action(context), time);
+  return TRUE;
 }
 
-class EntryDropTarget : public wxDropTarget {
- public:
-  EntryDropTarget(Form2& form, ControlFinder find_control) : form_(form), find_control_(std::move(find_control)) {
-    auto* data = new wxDataObjectComposite;
-    data->Add(new wxTextDataObject, true);
-    data->Add(new wxFileDataObject);
-    SetDataObject(data);
-  }
-
-  wxDragResult OnDragOver(wxCoord, wxCoord, wxDragResult def) override { return def == wxDragNone ? wxDragCopy : def; }
-
-  wxDragResult OnData(wxCoord, wxCoord, wxDragResult) override {
-    GtkWidget* source = m_dragContext ? gtk_drag_get_source_widget(m_dragContext) : nullptr;
-    // The handlers may show a modal box: let the drag finish first.
-    if (source != nullptr) {
-      const Control* control = find_control_(source);
-      if (control != nullptr) {
-        std::optional<std::string> text = SourceText(control);
-        wxTheApp->CallAfter([this, text] { txtItemToAdd_DragDrop(form_, text); });
-        return wxDragNone;  // nothing is inserted by the toolkit itself
-      }
-    }
-    wxTheApp->CallAfter([this] { txtItemToAdd_OLEDragDrop(form_); });
-    return wxDragNone;
-  }
-
- private:
-  Form2& form_;
-  ControlFinder find_control_;
-};
+gboolean OnDragDrop(GtkWidget*, GdkDragContext* context, gint, gint, guint time, gpointer data) {
+  auto* drops = static_cast<EntryDrops*>(data);
+  GtkWidget* source = gtk_drag_get_source_widget(context);
+  const Control* control = source != nullptr ? drops->find_control(source) : nullptr;
+  gtk_drag_finish(context, DropIsFromThisWindow(control), FALSE, time);
+  // The handlers may show a modal box: let the drag finish first.
+  wxTheApp->CallAfter([&form = drops->form, control] { txtItemToAdd_Drop(form, control); });
+  return TRUE;
+}
 
 }  // namespace
 
 void InstallDropTarget(wxTextCtrl* target, Form2& form, ControlFinder find_control) {
-  target->SetDropTarget(new EntryDropTarget(form, std::move(find_control)));
+  GtkWidget* entry = target->GetConnectWidget();
+  auto* drops = new EntryDrops{form, std::move(find_control)};
+  // No targets and no default handling: whatever is offered, the handlers below decide.
+  gtk_drag_dest_set(entry, GTK_DEST_DEFAULT_HIGHLIGHT, nullptr, 0, GDK_ACTION_COPY);
+  g_signal_connect(entry, "drag-motion", G_CALLBACK(OnDragMotion), nullptr);
+  g_signal_connect(entry, "drag-drop", G_CALLBACK(OnDragDrop), drops);
+  g_object_set_data_full(G_OBJECT(entry), "kestrova-drops", drops,
+                         [](gpointer p) { delete static_cast<EntryDrops*>(p); });
 }
 
 }  // namespace kestrova::wx

@@ -1,6 +1,6 @@
 #pragma once
-// Drops onto the entry box txtItemToAdd. A drag that began on a control of our own window is an
-// in-window drop of that control; anything dragged from another application is a foreign drop.
+// Drops onto the entry box txtItemToAdd, taken over from the entry itself: the drop runs the
+// program's handler for the control the drag began on, or for a drag from outside the window.
 
 #include <functional>
 

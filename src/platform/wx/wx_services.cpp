@@ -45,10 +45,12 @@ void WxMessageBoxes::Show(const std::string& text, const std::string& title) {
 }
 
 std::optional<std::string> WxFileDialog::Show(FileDialogMode mode, const std::string& initial_name) {
-  const long style = mode == FileDialogMode::Open ? wxFD_OPEN : wxFD_SAVE;
+  const bool open = mode == FileDialogMode::Open;
   std::filesystem::path initial(initial_name);
-  wxFileDialog dialog(parent_, wxFileSelectorPromptStr, ToDisplay(initial.parent_path().string()),
-                      ToDisplay(initial.filename().string()), wxFileSelectorDefaultWildcardStr, style);
+  // GTK gives its file chooser no title of its own; these are the titles desktops use.
+  wxFileDialog dialog(parent_, open ? "Open" : "Save As", ToDisplay(initial.parent_path().string()),
+                      ToDisplay(initial.filename().string()), wxFileSelectorDefaultWildcardStr,
+                      open ? wxFD_OPEN : wxFD_SAVE);
   const int answer = dialog.ShowModal();
   Trace("file dialog closed");
   if (answer != wxID_OK) return std::nullopt;
