@@ -4,7 +4,6 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcscreen.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -44,11 +43,6 @@ wxString RowText(const std::string& entry) {
   return text;
 }
 
-double ScreenDpi() {
-  const wxSize ppi = wxScreenDC().GetPPI();
-  return ppi.y > 0 ? ppi.y : 96.0;
-}
-
 IconKind IconFor(const Control& control, const Form2& form) {
   if (&control == &form.start_button) return IconKind::TrafficGreen;
   if (&control == &form.stop_button) return IconKind::TrafficRed;
@@ -70,7 +64,7 @@ void RunTraced(const std::string& name, const std::function<void()>& handler) {
 }  // namespace
 
 MainFrame::MainFrame(Form2& form)
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form), twips_(ScreenDpi()) {
+    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
   SetName("form2");
   SetIcons(WindowIcons());
   panel_ = new wxPanel(this, wxID_ANY);
@@ -155,7 +149,7 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
       break;
     }
     case ControlKind::PictureButton:
-      widget = new wxBitmapButton(panel_, wxID_ANY, DrawIcon(IconFor(control, form_), 32), wxDefaultPosition,
+      widget = new wxBitmapButton(panel_, wxID_ANY, ButtonPicture(IconFor(control, form_)), wxDefaultPosition,
                                   wxDefaultSize, wxBU_AUTODRAW, wxDefaultValidator, name);
       SetAccessibleName(widget, control.ToolTip().c_str());
       break;
