@@ -213,6 +213,8 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
 void MainFrame::RelateForScreenReader() {
   auto gtk = [this](const Control& control) { return static_cast<GtkWidget*>(WidgetOf(control)->GetHandle()); };
   for (auto& [control, widget] : widgets_) {
+    // GTK relates a mnemonic label and its widget both ways for a screen reader; the captions
+    // have no access key, so nothing else changes.
     if (const Control* label = control->LabelledBy()) {
       GtkWidget* caption = gtk(*label);
       if (GTK_IS_FRAME(caption)) caption = gtk_frame_get_label_widget(GTK_FRAME(caption));
