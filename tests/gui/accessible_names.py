@@ -45,7 +45,7 @@ def Related(accessible, relation_type):
 program = subprocess.Popen([sys.argv[1]])
 try:
     button = None
-    for _ in range(300):
+    for _ in range(450):
         apps = [a for a in pyatspi.Registry.getDesktop(0) if a is not None and a.get_process_id() == program.pid]
         if apps:
             button = pyatspi.findDescendant(apps[0], lambda a: a.getRoleName() == "push button")
