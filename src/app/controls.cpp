@@ -25,6 +25,17 @@ void Control::SetVisible(bool visible) {
   Changed(Prop::Visible);
 }
 
+const std::string& Control::Caption() const {
+  static const std::string none;
+  return none;
+}
+
+const std::string& Control::AccessibleName() const {
+  if (!Caption().empty()) return Caption();
+  if (labelled_by_ != nullptr) return labelled_by_->Caption();
+  return tooltip_.empty() ? plain_name_ : tooltip_;
+}
+
 bool Control::Shown() const {
   for (const Control* c = this; c != nullptr; c = c->container_) {
     if (!c->visible_) return false;

@@ -54,6 +54,15 @@ class Control {
   const std::string& ToolTip() const { return tooltip_; }
   void SetToolTip(std::string tooltip) { tooltip_ = std::move(tooltip); }
 
+  // The text the control shows as its own name; empty for the kinds that have none.
+  virtual const std::string& Caption() const;
+  // What a screen reader calls the control: its caption, else the caption of the control that
+  // labels it, else its tooltip, else its plain name. Nothing of this shows on screen.
+  const std::string& AccessibleName() const;
+  const Control* LabelledBy() const { return labelled_by_; }
+  void SetLabelledBy(const Control* label) { labelled_by_ = label; }
+  void SetPlainName(std::string name) { plain_name_ = std::move(name); }
+
   // One listener, the toolkit binding; unit tests leave it empty.
   void SetListener(Listener listener) { listener_ = std::move(listener); }
 
@@ -68,6 +77,8 @@ class Control {
   bool visible_ = true;
   float left_, top_, width_, height_;
   std::string tooltip_;
+  const Control* labelled_by_ = nullptr;
+  std::string plain_name_;
   Listener listener_;
 };
 
@@ -75,7 +86,7 @@ class GroupBox : public Control {
  public:
   GroupBox(std::string name, Control* container, float l, float t, float w, float h,
            std::string caption = {});
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const override { return caption_; }
 
  private:
   std::string caption_;
@@ -84,7 +95,7 @@ class GroupBox : public Control {
 class Label : public Control {
  public:
   Label(std::string name, Control* container, float l, float t, float w, float h, std::string caption);
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const override { return caption_; }
   void SetCaption(std::string caption);
 
  private:
@@ -96,7 +107,7 @@ class Button : public Control {
  public:
   Button(ControlKind kind, std::string name, Control* container, float l, float t, float w, float h,
          std::string caption = {});
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const override { return caption_; }
 
  private:
   std::string caption_;
@@ -128,7 +139,7 @@ class CheckBox : public Control {
   void SetValue(int value);
   // Ticked only when the value is exactly 1.
   bool Ticked() const { return value_ == kTicked; }
-  const std::string& Caption() const { return caption_; }
+  const std::string& Caption() const override { return caption_; }
   void SetCaption(std::string caption);
   void SetOnClick(std::function<void()> on_click) { on_click_ = std::move(on_click); }
 

@@ -9,6 +9,17 @@ Form2::Form2(Services& s) : services(s) {
   cmdOpen.SetToolTip("Load Settings.");
   cmdSave.SetToolTip("Save Settings.");
   txt_url1.SetToolTip("Enter a URL here.");
+  // For a screen reader, which must tell every control apart.
+  txt_url1.SetLabelledBy(&FraCurrent);
+  txt_interval.SetLabelledBy(&Label1);
+  url1_count_txt.SetPlainName("Passes");
+  lstPlayList.SetPlainName("Playlist");
+  txtItemToAdd.SetPlainName("URL to add");
+  Frame1.SetPlainName("Top panel");
+  fraInterval.SetPlainName("Interval settings");
+  FraPlaylist.SetPlainName("Playlist editor");
+  Frame2.SetPlainName("Browser panel");
+  WebBrowser1.SetPlainName("Web browser");
 }
 
 std::vector<Control*> Form2::TabOrder() {

@@ -181,7 +181,7 @@ class Window {
     gtk_widget_translate_coordinates(widget, Gtk(&panel()), 0, 0, &x, &y);
     return {x, y, gtk_widget_get_allocated_width(widget), gtk_widget_get_allocated_height(widget)};
   }
-  // The model's place converted at 96 DPI, 15 twips a pixel, summed over the containers.
+  // The model's place in logical pixels, 15 twips a pixel at any scale, summed over the containers.
   static wxRect Design(const Control& c) {
     auto px = [](float twips) { return static_cast<int>(std::lround(twips / 15)); };
     return {px(c.WindowLeft()), px(c.WindowTop()), px(c.Width()), px(c.Height())};

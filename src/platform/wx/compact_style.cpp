@@ -43,7 +43,11 @@ void MakeCompact(wxWindow* window) {
 void SetAccessibleName(wxWindow* window, const char* name) {
   auto* widget = static_cast<GtkWidget*>(window->GetHandle());
   if (widget == nullptr) return;
-  if (AtkObject* accessible = gtk_widget_get_accessible(widget)) atk_object_set_name(accessible, name);
+  // A list box or browser is a scrolled window around the part that takes the focus, and a screen
+  // reader announces the focused part.
+  for (; widget != nullptr; widget = GTK_IS_SCROLLED_WINDOW(widget) ? gtk_bin_get_child(GTK_BIN(widget)) : nullptr) {
+    if (AtkObject* accessible = gtk_widget_get_accessible(widget)) atk_object_set_name(accessible, name);
+  }
 }
 
 }  // namespace kestrova::wx

@@ -17,21 +17,23 @@ struct Pen {
   wxDC& dc;
   double k;
   int S(double v) const { return static_cast<int>(v * k + 0.5); }
+  // Outlines grow with the picture, so that a 64-pixel image is the 32-pixel one at twice the size.
+  wxPen Outline(const wxColour& line) const { return wxPen(line, std::max(1, S(1))); }
   void Rect(double x, double y, double w, double h, const wxColour& fill, const wxColour& line) {
     dc.SetBrush(wxBrush(fill));
-    dc.SetPen(wxPen(line));
+    dc.SetPen(Outline(line));
     dc.DrawRectangle(S(x), S(y), std::max(1, S(w)), std::max(1, S(h)));
   }
   void Circle(double cx, double cy, double r, const wxColour& fill, const wxColour& line) {
     dc.SetBrush(wxBrush(fill));
-    dc.SetPen(wxPen(line));
+    dc.SetPen(Outline(line));
     dc.DrawCircle(S(cx), S(cy), std::max(1, S(r)));
   }
   void Poly(std::initializer_list<wxPoint> pts, const wxColour& fill, const wxColour& line) {
     std::vector<wxPoint> scaled;
     for (auto p : pts) scaled.emplace_back(S(p.x), S(p.y));
     dc.SetBrush(wxBrush(fill));
-    dc.SetPen(wxPen(line));
+    dc.SetPen(Outline(line));
     dc.DrawPolygon(static_cast<int>(scaled.size()), scaled.data());
   }
 };
@@ -98,11 +100,9 @@ wxBitmap DrawIcon(IconKind kind, int size) {
   return wxBitmap(image);
 }
 
-wxBitmapBundle IconBundle(IconKind kind) {
-  wxVector<wxBitmap> bitmaps;
-  bitmaps.push_back(DrawIcon(kind, 32));
-  bitmaps.push_back(DrawIcon(kind, 16));
-  return wxBitmapBundle::FromBitmaps(bitmaps);
+wxBitmapBundle ButtonPicture(IconKind kind) {
+  // The smallest image is the size in logical pixels; GTK picks the one drawn for the scale.
+  return wxBitmapBundle::FromBitmaps(DrawIcon(kind, 32), DrawIcon(kind, 64));
 }
 
 wxIconBundle WindowIcons() {

@@ -4,7 +4,6 @@
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
-#include <wx/dcscreen.h>
 #include <wx/listbox.h>
 #include <wx/menu.h>
 #include <wx/panel.h>
@@ -44,10 +43,17 @@ wxString RowText(const std::string& entry) {
   return text;
 }
 
-double ScreenDpi() {
-  const wxSize ppi = wxScreenDC().GetPPI();
-  return ppi.y > 0 ? ppi.y : 96.0;
-}
+// wx makes a caption the mnemonic label of the next focusable widget created after it, which a
+// screen reader takes for that widget's label: the first picture button labelled by an empty group
+// box caption, the add box by "Interval". The captions here label only what the model says.
+template <class Base>
+class CaptionOfItsOwn : public Base {
+ public:
+  using Base::Base;
+
+ protected:
+  bool GTKWidgetNeedsMnemonic() const override { return false; }
+};
 
 IconKind IconFor(const Control& control, const Form2& form) {
   if (&control == &form.start_button) return IconKind::TrafficGreen;
@@ -70,7 +76,7 @@ void RunTraced(const std::string& name, const std::function<void()>& handler) {
 }  // namespace
 
 MainFrame::MainFrame(Form2& form)
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form), twips_(ScreenDpi()) {
+    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
   SetName("form2");
   SetIcons(WindowIcons());
   panel_ = new wxPanel(this, wxID_ANY);
@@ -108,6 +114,7 @@ void MainFrame::CreateWidgets() {
     if (control->Kind() != ControlKind::GroupBox) widgets_[control] = CreateWidget(*control);
   }
   for (Control* control : order) Listen(*control);
+  RelateForScreenReader();
 
   BindCommand(form_.start_button, start_button_Click);
   BindCommand(form_.stop_button, stop_button_Click);
@@ -150,14 +157,13 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
   switch (control.Kind()) {
     case ControlKind::GroupBox: {
       auto& box = static_cast<GroupBox&>(control);
-      widget = new wxStaticBox(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()), wxDefaultPosition,
-                               wxDefaultSize, 0, name);
+      widget = new CaptionOfItsOwn<wxStaticBox>(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()),
+                                                wxDefaultPosition, wxDefaultSize, 0, name);
       break;
     }
     case ControlKind::PictureButton:
-      widget = new wxBitmapButton(panel_, wxID_ANY, DrawIcon(IconFor(control, form_), 32), wxDefaultPosition,
+      widget = new wxBitmapButton(panel_, wxID_ANY, ButtonPicture(IconFor(control, form_)), wxDefaultPosition,
                                   wxDefaultSize, wxBU_AUTODRAW, wxDefaultValidator, name);
-      SetAccessibleName(widget, control.ToolTip().c_str());
       break;
     case ControlKind::CommandButton:
       widget = new wxButton(panel_, wxID_ANY, wxString::FromUTF8(static_cast<Button&>(control).Caption()),
@@ -168,8 +174,8 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
                               wxDefaultSize, 0, wxDefaultValidator, name);
       break;
     case ControlKind::Label:
-      widget = new wxStaticText(panel_, wxID_ANY, wxString::FromUTF8(static_cast<Label&>(control).Caption()),
-                                wxDefaultPosition, wxDefaultSize, 0, name);
+      widget = new CaptionOfItsOwn<wxStaticText>(panel_, wxID_ANY, wxString::FromUTF8(control.Caption()),
+                                                 wxDefaultPosition, wxDefaultSize, 0, name);
       break;
     case ControlKind::CheckBox: {
       auto& box = static_cast<CheckBox&>(control);
@@ -196,10 +202,31 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
       break;
   }
   if (!control.ToolTip().empty()) widget->SetToolTip(wxString::FromUTF8(control.ToolTip()));
+  // GTK names a control with a caption after it, and follows the caption when it changes.
+  if (control.Caption().empty()) SetAccessibleName(widget, control.AccessibleName().c_str());
   if (control.Kind() != ControlKind::WebBrowser) MakeCompact(widget);
   widget->Enable(control.Enabled());
   widget->Show(control.Shown());
   return widget;
+}
+
+void MainFrame::RelateForScreenReader() {
+  auto gtk = [this](const Control& control) { return static_cast<GtkWidget*>(WidgetOf(control)->GetHandle()); };
+  for (auto& [control, widget] : widgets_) {
+    // GTK relates a mnemonic label and its widget both ways for a screen reader; the captions
+    // have no access key, so nothing else changes.
+    if (const Control* label = control->LabelledBy()) {
+      GtkWidget* caption = gtk(*label);
+      if (GTK_IS_FRAME(caption)) caption = gtk_frame_get_label_widget(GTK_FRAME(caption));
+      gtk_label_set_mnemonic_widget(GTK_LABEL(caption), gtk(*control));
+    }
+    // The group boxes are drawn beside what they hold, not around it, so the toolkit's tree
+    // does not show what belongs together.
+    if (const Control* group = control->Container()) {
+      atk_object_add_relationship(gtk_widget_get_accessible(gtk(*control)), ATK_RELATION_MEMBER_OF,
+                                  gtk_widget_get_accessible(gtk(*group)));
+    }
+  }
 }
 
 void MainFrame::Listen(Control& control) {

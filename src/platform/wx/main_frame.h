@@ -36,6 +36,7 @@ class MainFrame : public wxFrame {
   void CreateWidgets();
   void CreateMenus();
   wxWindow* CreateWidget(Control& control);
+  void RelateForScreenReader();
   void Listen(Control& control);
   void Sync(Control& control, Prop prop);
   void Place(Control& control);
