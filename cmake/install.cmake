@@ -50,6 +50,7 @@ foreach(size IN LISTS KESTROVA_ICON_SIZES)
 endforeach()
 install(FILES ${CMAKE_BINARY_DIR}/kestrova.1.gz DESTINATION share/man/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/kestrova RENAME copyright)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/kestrova-autostart.desktop DESTINATION share/doc/kestrova/examples)
 
 # make package: a Debian package installing under /usr, its dependencies read from the binary.
 set(CPACK_GENERATOR DEB)

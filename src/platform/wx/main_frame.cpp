@@ -84,6 +84,10 @@ MainFrame::MainFrame(Form2& form)
   Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) { e.Skip(); OnResizeNotification(); });
   Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) { e.Skip(); CallAfter([this] { OnResizeNotification(); }); });
   Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
+  Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
+    e.Skip();
+    if (e.IsShown()) OnWindowNews(WindowNews::Shown);
+  });
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
 }
 
@@ -333,13 +337,15 @@ void MainFrame::OnResizeNotification() {
 
 void MainFrame::OnActivate(wxActivateEvent& event) {
   event.Skip();
-  if (!event.GetActive()) return;
-  // Only the first showing and a return from another form of the program count; coming back
-  // from another application does not.
-  if (!first_activation_ && !other_form_was_active_) return;
-  first_activation_ = false;
-  other_form_was_active_ = false;
-  // The handler may run a whole browsing run: let the activation itself finish first.
+  if (event.GetActive()) OnWindowNews(WindowNews::Activated);
+}
+
+void MainFrame::NoteOtherFormActivated() { OnWindowNews(WindowNews::OtherFormActivated); }
+
+void MainFrame::OnWindowNews(WindowNews news) {
+  if (!ActivationCounts(form_, news)) return;
+  Trace("activation");
+  // The handler may run a whole browsing run: let the showing or activation finish first.
   CallAfter([this] { Form_Activate(form_); });
 }
 
