@@ -24,6 +24,7 @@
 #include "platform/wx/compact_style.h"
 #include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
+#include "platform/wx/pump_until.h"
 #include "platform/wx/text_codec.h"
 #include "platform/wx/trace.h"
 
@@ -310,9 +311,18 @@ void MainFrame::CreateMenus() {
     wxMenuItem* entry = menu->Append(wxID_ANY, wxString::FromUTF8(item->Caption()));
     menu_items_[item] = entry;
     auto handler = handlers.at(item);
-    Bind(wxEVT_MENU,
-         [this, handler, name = item->Caption()](wxCommandEvent&) { RunTraced(name, [&] { handler(form_); }); },
-         entry->GetId());
+    Bind(
+        wxEVT_MENU,
+        [this, handler, exit = item == &form_.Exit, name = item->Caption()](wxCommandEvent&) {
+          // A command chosen while WebKit is awaited inside a navigation runs once that wait is
+          // over, like any other input; only Exit, which ends everything, runs at once.
+          if (PumpingNonInput() && !exit) {
+            CallAfter([this, handler, name] { RunTraced(name, [&] { handler(form_); }); });
+            return;
+          }
+          RunTraced(name, [&] { handler(form_); });
+        },
+        entry->GetId());
     item->SetListener([entry, item] {
       entry->SetItemLabel(wxString::FromUTF8(item->Caption()));
       entry->Enable(item->Enabled());
