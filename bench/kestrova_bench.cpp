@@ -153,7 +153,7 @@ class Bench {
     Guard("accuracy", [&] { Accuracy(1, settings_.accuracy_runs_1s); });
     Guard("accuracy", [&] { Accuracy(5, settings_.accuracy_runs_5s); });
     Guard("stop", [&] { StopLatency(); });
-    Guard("click", [&] { Responsiveness(); });
+    for (int seconds : {30, 300, 3600}) Guard("click", [&] { Responsiveness(seconds); });
     Guard("idle", [&] { Idle(); });
     Guard("lists", [&] { BigLists(); });
     load_after_ = LoadAverage();
@@ -352,10 +352,13 @@ class Bench {
     rows_.push_back(row);
   }
 
-  void Responsiveness() {
-    Row row{"responsiveness: click in a /t=30 wait to its handler", "ms", {}, "≤ 330", {}, ""};
+  // Clicks at random moments of the first page's wait, which at these intervals is far longer than
+  // the clicks take: a slice is a hundredth of the interval (0.3 s, 3 s, 36 s).
+  void Responsiveness(int seconds) {
+    Row row{"responsiveness: click in a /t=" + std::to_string(seconds) + " wait to its handler", "ms", {}, "≤ 30",
+            {}, ""};
     while (static_cast<int>(row.samples.size()) < settings_.clicks) {
-      auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=30"});
+      auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
       const e2e::Window window = MainWindowOf(*launched.process);
       auto navigated = WaitForTrace(launched.trace, "navigate ", 0, 30s);
       if (!navigated) throw std::runtime_error("no navigation traced");
@@ -363,17 +366,17 @@ class Bench {
       std::int64_t next = navigated->ms + 2000;
       while (static_cast<int>(row.samples.size()) < settings_.clicks) {
         next += static_cast<std::int64_t>(Uniform(300, 2500));
-        if (next > navigated->ms + 29000) break;  // the next page would come first
+        if (next > navigated->ms + seconds * 1000 - 1000) break;  // the next page would come first
         std::this_thread::sleep_for(std::chrono::milliseconds(std::max<std::int64_t>(0, next - SteadyMs())));
         const std::int64_t clicked = ClickNow();
-        auto handled = WaitForTrace(launched.trace, "handler ckCache", clicked - 1, 10s);
+        auto handled = WaitForTrace(launched.trace, "handler ckCache", clicked - 1, 60s);
         if (!handled) throw std::runtime_error("the click was not handled");
         row.samples.push_back(static_cast<double>(handled->ms - clicked));
         next = std::max(next, SteadyMs());
       }
       launched.process->Kill();
     }
-    row.met = *std::max_element(row.samples.begin(), row.samples.end()) <= 330;
+    row.met = *std::max_element(row.samples.begin(), row.samples.end()) <= 30;
     row.note = std::to_string(row.samples.size()) + " clicks on No Cache; max must meet the target";
     rows_.push_back(row);
   }

@@ -59,6 +59,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/LICENSE DESTINATION share/doc/kestrova RENAM
 install(FILES ${CMAKE_BINARY_DIR}/changelog.gz DESTINATION share/doc/kestrova)
 # What software centres read to list the program.
 install(FILES ${PROJECT_SOURCE_DIR}/resources/org.kestrova.kestrova.metainfo.xml DESTINATION share/metainfo)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/kestrova-autostart.desktop DESTINATION share/doc/kestrova/examples)
 
 # make package: a Debian package installing under /usr, its dependencies read from the binary.
 set(CPACK_GENERATOR DEB)

@@ -95,6 +95,11 @@ struct Form2 {
   std::string RandomSwitch;
   std::string IntervalSwitch;
 
+  // Which activations of the window count: it has been shown, and another form of the program
+  // (the About box) has been active since the main window last counted one.
+  bool shown_once = false;
+  bool other_form_was_active = false;
+
   // Counts the runs started; a run whose number is no longer current has been superseded.
   std::uint64_t run_generation = 0;
 

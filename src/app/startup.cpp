@@ -48,6 +48,23 @@ void Form_Activate(Form2& form) {
   if (form.AutoStartFlag == kYes) AutoStart(form);
 }
 
+bool ActivationCounts(Form2& form, WindowNews news) {
+  switch (news) {
+    case WindowNews::OtherFormActivated:
+      form.other_form_was_active = true;
+      return false;
+    case WindowNews::Shown:
+    case WindowNews::Activated:
+      // Where the focus comes first, it is the first showing all the same; coming back from
+      // another program is no return to the main window.
+      if (form.shown_once && !(news == WindowNews::Activated && form.other_form_was_active)) return false;
+      form.shown_once = true;
+      form.other_form_was_active = false;
+      return true;
+  }
+  return false;
+}
+
 void ParseCommandLine(Form2& form) {
   if (form.CommandLine.empty()) return;
   // The arguments themselves stay as they were given.

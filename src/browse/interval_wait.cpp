@@ -27,15 +27,14 @@ std::optional<std::int32_t> FitInt32(double value) {
 // hiccup to the wait.
 constexpr std::int64_t kCatchUpMs = 250;
 
-// Sleeps towards the slice's deadline, so that the time spent processing events does not add
-// up over the hundred slices of a wait. `deadline` is where the previous slice should have ended.
-// A longer lag (a dialog was open inside the event processing) is not caught up: the wait goes on
-// from now with a full slice.
-void SleepSlice(Clock& clock, std::int64_t& deadline, std::int64_t slice_ms) {
+// The end of the next slice, counted from where the previous one should have ended, so that the
+// time spent in handlers does not add up over the hundred slices of a wait. A longer lag (a
+// dialog was open inside a handler) is not caught up: the wait goes on from now with a full slice.
+std::int64_t NextSliceEnd(Clock& clock, std::int64_t& deadline, std::int64_t slice_ms) {
   const std::int64_t now = clock.NowMs();
   if (now - deadline > std::max(slice_ms, kCatchUpMs)) deadline = now;
   deadline += slice_ms;
-  if (deadline > now) clock.SleepMs(deadline - now);
+  return deadline;
 }
 
 }  // namespace
@@ -91,9 +90,14 @@ void pause(Form2& form) {
     }
 
     const std::int64_t slice_ms = static_cast<std::int64_t>(seconds) * 10;
+    // A slice waits on the window events, not in a sleep: a click is handled when it comes, at
+    // any interval.
     for (int slice = 0; slice < kSlicesPerStage; ++slice) {
-      if (slice_ms > 0 && slice_ms <= kMaxSliceMs) SleepSlice(s.clock, deadline, slice_ms);
-      s.pump.ProcessEvents();
+      if (slice_ms > 0 && slice_ms <= kMaxSliceMs) {
+        s.pump.ProcessEventsUntil(NextSliceEnd(s.clock, deadline, slice_ms));
+      } else {
+        s.pump.ProcessEvents();
+      }
     }
   }
 }

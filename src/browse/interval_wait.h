@@ -1,5 +1,5 @@
 #pragma once
-// The wait after each page: ten stages of ten slices, processing window events after each slice.
+// The wait after each page: ten stages of ten slices, each slice waiting on the window events.
 
 #include <cstdint>
 #include <optional>

@@ -47,20 +47,24 @@ class MessageBoxes {
   virtual void Show(const std::string& text, const std::string& title) = 0;
 };
 
-// Time: a monotonic clock and a blocking sleep that processes no events.
+// A monotonic clock in milliseconds.
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual std::int64_t NowMs() = 0;
-  virtual void SleepMs(std::int64_t ms) = 0;
 };
 
-// Processes all pending window events and returns. Every other handler runs inside this call
-// while a run waits, so it must allow nesting.
+// The window events of the program. Every other handler runs inside these calls while a run
+// waits, so they must allow nesting: a handler may itself wait on them, for as long as it likes.
 class EventPump {
  public:
   virtual ~EventPump() = default;
+  // Processes all pending window events and returns.
   virtual void ProcessEvents() = 0;
+  // Waits on the window events until the clock reaches `deadline_ms`, handling each as it
+  // arrives, then processes what is pending as ProcessEvents does. It sleeps while nothing comes:
+  // no polling. A handler that runs long inside it can carry it past the deadline.
+  virtual void ProcessEventsUntil(std::int64_t deadline_ms) = 0;
 };
 
 class RandomSource {

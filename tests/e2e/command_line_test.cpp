@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <thread>
 
 #include "support/end_to_end_test.h"
+#include "support/tool.h"
 
 namespace kestrova::e2e {
 namespace {
@@ -14,6 +16,27 @@ namespace {
 using namespace std::chrono_literals;
 
 class CommandLineTest : public EndToEndTest {};
+// Run where the desktop gives a new window no focus (see tests/e2e/CMakeLists.txt).
+class WithoutFocusTest : public EndToEndTest {};
+
+// As at login or from a script while the user types elsewhere: under X another program holds the
+// focus; Wayland's headless compositor gives it to nobody.
+TEST_F(WithoutFocusTest, ACommandLineRunStartsWhenTheWindowIsShown) {
+  const bool x11 = std::getenv("DISPLAY") != nullptr;
+  if (x11) {
+    ASSERT_EQ(std::system("xmessage -title focus-holder 'another program' >/dev/null 2>&1 &"), 0);
+    ASSERT_TRUE(RunTool({"xdotool", "search", "--sync", "--onlyvisible", "--name", "^focus-holder$",
+                         "windowactivate", "--sync"})
+                    .Succeeded());
+  }
+  Launch({"/f=" + WritePlaylistOf(pages).string(), "/t=1"});
+
+  const auto seen = server.WaitForRequests(pages, 3, 20s);
+  EXPECT_EQ(PathsOf(seen), pages) << Describe(seen) << "; stderr:\n" << program->Stderr();
+  if (x11) {
+    EXPECT_EQ(RunTool({"xdotool", "getactivewindow", "getwindowname"}).out, "focus-holder\n");
+  }
+}
 
 TEST_F(CommandLineTest, RandomModeWaitsBetweenOneAndTheIntervalInSeconds) {
   Launch({"/f=" + WritePlaylistOf(pages).string(), "/r=Y", "/t=2"});

@@ -42,6 +42,7 @@ expect "-rw-r--r-- ./usr/share/man/man1/kestrova.1.gz"
 expect "-rw-r--r-- ./usr/share/doc/kestrova/copyright"
 expect "-rw-r--r-- ./usr/share/doc/kestrova/changelog.gz"
 expect "-rw-r--r-- ./usr/share/metainfo/org.kestrova.kestrova.metainfo.xml"
+expect "-rw-r--r-- ./usr/share/doc/kestrova/examples/kestrova-autostart.desktop"
 # Nothing outside /usr, and nothing of the build's own (tests, tools) comes along.
 if grep -v ' \./usr/' "$tmp/contents" | grep -v '^d' | grep -q .; then fail "files outside /usr"; fi
 if grep -Eq 'test|make_icons' "$tmp/contents"; then fail "build tools in the package"; fi

@@ -31,6 +31,17 @@ void FakePump::ProcessEvents() {
   }
 }
 
+void FakePump::ProcessEventsUntil(std::int64_t deadline_ms) {
+  while (!actions_.empty() && actions_.begin()->first <= deadline_ms) {
+    if (actions_.begin()->first > clock_.now_ms) clock_.SleepMs(actions_.begin()->first - clock_.now_ms);
+    auto action = std::move(actions_.begin()->second);
+    actions_.erase(actions_.begin());
+    action();
+  }
+  if (deadline_ms > clock_.now_ms) clock_.SleepMs(deadline_ms - clock_.now_ms);
+  ProcessEvents();
+}
+
 void RecordingCache::DeleteUrlCacheEntry(const std::string& url) {
   deleted.push_back(url);
   journal_.Add("purge " + url);

@@ -22,10 +22,11 @@ using Lines = std::vector<std::string>;
 class FakeClock : public Clock {
  public:
   std::int64_t NowMs() override { return now_ms; }
-  void SleepMs(std::int64_t ms) override;
+  // Time passing while the program waits for events.
+  void SleepMs(std::int64_t ms);
   std::int64_t now_ms = 0;
   std::int64_t slept_ms = 0;
-  // The length of every sleep, in order.
+  // The length of every stretch of waiting, in order.
   std::vector<std::int64_t> sleep_log;
 };
 
@@ -47,11 +48,13 @@ struct Journal {
   std::vector<Entry> entries;
 };
 
-// Runs each scheduled action once, at the first event processing at or after its time.
+// Runs each scheduled action once: at its time when it falls in a wait for events, otherwise at
+// the first event processing after it.
 class FakePump : public EventPump {
  public:
   explicit FakePump(FakeClock& clock) : clock_(clock) {}
   void ProcessEvents() override;
+  void ProcessEventsUntil(std::int64_t deadline_ms) override;
   void At(std::int64_t ms, std::function<void()> action) { actions_.emplace(ms, std::move(action)); }
   // Every event processing takes this long (time spent in other handlers).
   std::int64_t cost_ms = 0;

@@ -49,14 +49,14 @@ TEST(IntervalWait, SlicesTheFixedIntervalAndRepairsUnusableText) {
   EXPECT_EQ(ParseInterval("+-7"), std::nullopt);
 }
 
-// A stop is seen at the start of a stage, and the text is read afresh there. Time spent in other
-// handlers is taken from the following sleeps; a lag of more than one slice (and more than 250 ms)
-// is not caught up.
+// A stop is seen at the start of a stage, and the text is read afresh there. A click is handled
+// when it comes, not at the end of its slice. Time spent in other handlers is taken from the
+// following slices; a lag of more than one slice (and more than 250 ms) is not caught up.
 TEST(IntervalWait, WhenTheWaitEnds) {
   struct Case {
     std::string text = "30";
     bool stopped = false;
-    std::int64_t stop_at = -1, change_at = -1, cost = 0, lag = 0, lag_at = 5000;
+    std::int64_t stop_at = -1, change_at = -1, click_at = -1, cost = 0, lag = 0, lag_at = 5100;
     std::int64_t lasts_ms;
     std::string text_after = "30";
   };
@@ -68,6 +68,7 @@ TEST(IntervalWait, WhenTheWaitEnds) {
       {.stop_at = 6001, .lasts_ms = 9000},
       {.stop_at = 27500, .lasts_ms = 30000},
       {.change_at = 200, .lasts_ms = 3000 + 9 * 100, .text_after = "1"},
+      {.text = "3600", .click_at = 1, .lasts_ms = 3600000, .text_after = "3600"},
       {.cost = 7, .lasts_ms = 30007},
       {.lag = 300, .lasts_ms = 30000},
       {.lag = 301, .lasts_ms = 30301},
@@ -81,10 +82,13 @@ TEST(IntervalWait, WhenTheWaitEnds) {
     if (c.stopped) h.form.StopFlag = kYes;
     if (c.stop_at >= 0) h.pump.At(c.stop_at, [&] { h.form.StopFlag = kYes; });
     if (c.change_at >= 0) h.pump.At(c.change_at, [&] { h.form.txt_interval.SetText("zz"); });
+    std::int64_t clicked = -1;
+    if (c.click_at >= 0) h.pump.At(c.click_at, [&] { clicked = h.clock.now_ms; });
     h.pump.At(c.lag_at, [&] { h.clock.now_ms += c.lag; });
     h.pump.cost_ms = c.cost;
     EXPECT_EQ(Wait(h), c.lasts_ms) << "case " << &c - cases;
     EXPECT_EQ(h.form.txt_interval.Text(), c.text_after) << "case " << &c - cases;
+    EXPECT_EQ(clicked, c.click_at) << "case " << &c - cases;
   }
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/startup.h"
 #include "browse/option_toggles.h"
@@ -69,6 +71,24 @@ TEST(Activate, StartsARunOnlyWhenTheProgramHadArguments) {
     const Lines runs = {"0 silent on",       "0 navigate a",     "2000 navigate b", "4000 browser stop",
                         "4000 silent on",    "4000 navigate a",  "6000 navigate b", "8000 browser stop"};
     EXPECT_EQ(h.journal.Timed(), arguments.empty() ? Lines{} : runs) << arguments;
+  }
+}
+
+// The first showing is an activation whoever has the focus; after it only a return from another
+// form of the program is, not one from another program.
+TEST(Activate, CountsTheFirstShowingAndReturnsFromAnotherForm) {
+  using enum WindowNews;
+  const std::pair<std::vector<WindowNews>, std::string> cases[] = {
+      {{Shown}, "1"},
+      {{Shown, Activated, Activated}, "100"},
+      {{Activated, Shown}, "10"},
+      {{Shown, OtherFormActivated, Activated, Activated, OtherFormActivated, Activated}, "101001"},
+  };
+  for (const auto& [news, counted] : cases) {
+    Harness h;
+    std::string seen;
+    for (WindowNews n : news) seen += ActivationCounts(h.form, n) ? '1' : '0';
+    EXPECT_EQ(seen, counted) << "news ending in " << static_cast<int>(news.back());
   }
 }
 

@@ -23,6 +23,7 @@
 #include "platform/wx/compact_style.h"
 #include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
+#include "platform/wx/pump_until.h"
 #include "platform/wx/text_codec.h"
 #include "platform/wx/trace.h"
 
@@ -90,6 +91,10 @@ MainFrame::MainFrame(Form2& form)
   Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) { e.Skip(); OnResizeNotification(); });
   Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) { e.Skip(); CallAfter([this] { OnResizeNotification(); }); });
   Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
+  Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
+    e.Skip();
+    if (e.IsShown()) OnWindowNews(WindowNews::Shown);
+  });
   Bind(wxEVT_CLOSE_WINDOW, &MainFrame::OnClose, this);
 }
 
@@ -333,9 +338,18 @@ void MainFrame::CreateMenus() {
     wxMenuItem* entry = menu->Append(wxID_ANY, wxString::FromUTF8(item->Caption()));
     menu_items_[item] = entry;
     auto handler = handlers.at(item);
-    Bind(wxEVT_MENU,
-         [this, handler, name = item->Caption()](wxCommandEvent&) { RunTraced(name, [&] { handler(form_); }); },
-         entry->GetId());
+    Bind(
+        wxEVT_MENU,
+        [this, handler, exit = item == &form_.Exit, name = item->Caption()](wxCommandEvent&) {
+          // A command chosen while WebKit is awaited inside a navigation runs once that wait is
+          // over, like any other input; only Exit, which ends everything, runs at once.
+          if (PumpingNonInput() && !exit) {
+            CallAfter([this, handler, name] { RunTraced(name, [&] { handler(form_); }); });
+            return;
+          }
+          RunTraced(name, [&] { handler(form_); });
+        },
+        entry->GetId());
     item->SetListener([entry, item] {
       entry->SetItemLabel(wxString::FromUTF8(item->Caption()));
       entry->Enable(item->Enabled());
@@ -360,13 +374,15 @@ void MainFrame::OnResizeNotification() {
 
 void MainFrame::OnActivate(wxActivateEvent& event) {
   event.Skip();
-  if (!event.GetActive()) return;
-  // Only the first showing and a return from another form of the program count; coming back
-  // from another application does not.
-  if (!first_activation_ && !other_form_was_active_) return;
-  first_activation_ = false;
-  other_form_was_active_ = false;
-  // The handler may run a whole browsing run: let the activation itself finish first.
+  if (event.GetActive()) OnWindowNews(WindowNews::Activated);
+}
+
+void MainFrame::NoteOtherFormActivated() { OnWindowNews(WindowNews::OtherFormActivated); }
+
+void MainFrame::OnWindowNews(WindowNews news) {
+  if (!ActivationCounts(form_, news)) return;
+  Trace("activation");
+  // The handler may run a whole browsing run: let the showing or activation finish first.
   CallAfter([this] { Form_Activate(form_); });
 }
 

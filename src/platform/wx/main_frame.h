@@ -8,6 +8,7 @@
 #include <wx/frame.h>
 
 #include "app/main_window.h"
+#include "app/startup.h"
 #include "platform/wx/twips.h"
 
 class wxPanel;
@@ -26,7 +27,7 @@ class MainFrame : public wxFrame {
   const Twips& Scale() const { return twips_; }
   // Another form of the program (the About box) became active: the next activation of the main
   // window counts as a return to it.
-  void NoteOtherFormActivated() { other_form_was_active_ = true; }
+  void NoteOtherFormActivated();
   // Puts every widget where the model says.
   void PlaceAll();
   // The caption of the window follows the model's after the load step.
@@ -43,6 +44,7 @@ class MainFrame : public wxFrame {
   void BindCommand(Control& control, std::function<void(Form2&)> handler);
   void OnSize(wxSizeEvent& event);
   void OnActivate(wxActivateEvent& event);
+  void OnWindowNews(WindowNews news);
   void OnClose(wxCloseEvent& event);
   void OnResizeNotification();
 
@@ -52,8 +54,6 @@ class MainFrame : public wxFrame {
   wxWebView* web_view_ = nullptr;
   std::map<const Control*, wxWindow*> widgets_;
   std::map<const MenuItem*, wxMenuItem*> menu_items_;
-  bool first_activation_ = true;
-  bool other_form_was_active_ = false;
 };
 
 }  // namespace kestrova::wx

@@ -14,7 +14,8 @@
 namespace kestrova::wx {
 
 Program::Program(int argc, char** argv)
-    : app_(argc, argv),
+    : pump_(clock_),
+      app_(argc, argv),
       services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_},
       form_(services_) {
   // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C

@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 
 #include "platform/wx/pump_until.h"
+#include "platform/wx/trace.h"
 
 namespace kestrova::wx {
 namespace {
@@ -59,6 +60,7 @@ void EndWebProcessIfStuck(WebKitWebView* web) {
   auto* probe = new Probe;
   webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, OnAnswered, probe);
   // No window handler runs inside a navigation while the answer is awaited.
+  Trace("web process check");
   PumpNonInputUntil([probe] { return probe->answered; }, kAnswerTimeout);
   if (probe->answered) {
     delete probe;

@@ -5,8 +5,10 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <thread>
+#include <algorithm>
 
+#include <glib.h>
+#include <wx/app.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/frame.h>
@@ -22,10 +24,39 @@ std::int64_t SteadyClock::NowMs() {
       .count();
 }
 
-void SteadyClock::SleepMs(std::int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
 void WxEventPump::ProcessEvents() {
   if (wxEventLoopBase* loop = wxEventLoopBase::GetActive()) loop->YieldFor(wxEVT_CATEGORY_ALL);
+}
+
+namespace {
+
+gboolean OnDeadline(gpointer reached) {
+  *static_cast<bool*>(reached) = true;
+  return G_SOURCE_REMOVE;
+}
+
+}  // namespace
+
+void WxEventPump::ProcessEventsUntil(std::int64_t deadline_ms) {
+  const std::int64_t left = deadline_ms - clock_.NowMs();
+  if (left > 0) {
+    // The timer wakes the blocking iteration at the deadline; until then each window event, web
+    // engine message or timer is dispatched as it arrives, as the main loop would. A handler that
+    // waits in turn iterates the same context, so this timer also fires inside it, and this wait
+    // ends as soon as that handler returns.
+    bool reached = false;
+    GSource* timer = g_timeout_source_new(static_cast<guint>(std::min<std::int64_t>(left, G_MAXUINT)));
+    g_source_set_callback(timer, OnDeadline, &reached, nullptr);
+    g_source_attach(timer, nullptr);
+    while (!reached) {
+      g_main_context_iteration(nullptr, TRUE);
+      // What wx queues for later (CallAfter, posted events) runs here as it would in a yield.
+      if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
+    }
+    g_source_destroy(timer);
+    g_source_unref(timer);
+  }
+  ProcessEvents();
 }
 
 void ClockRandom::ReseedFromClock() {

@@ -14,13 +14,19 @@ namespace kestrova::wx {
 class SteadyClock : public Clock {
  public:
   std::int64_t NowMs() override;
-  void SleepMs(std::int64_t ms) override;
 };
 
-// Processes every pending event of the program, nesting inside another call if need be.
+// The program's events, nesting inside another call if need be. Waiting iterates GLib's main
+// context itself rather than running a nested wx or GTK loop: quitting a loop would end the
+// innermost one, which, with handlers nested inside waits, need not be the one meant.
 class WxEventPump : public EventPump {
  public:
+  explicit WxEventPump(Clock& clock) : clock_(clock) {}
   void ProcessEvents() override;
+  void ProcessEventsUntil(std::int64_t deadline_ms) override;
+
+ private:
+  Clock& clock_;
 };
 
 class ClockRandom : public RandomSource {
