@@ -419,6 +419,9 @@ class Bench {
     double busy_percent = 0;
     std::vector<double> pss_mb;  // at each of memory_visits
     std::vector<double> anon_mb;
+    // Resource requests per page request from the second pass over the pages on, when every
+    // resource could come from a cache.
+    double resources_per_visit = NAN;
   };
 
   // Follows a browser through memory_visits page visits at one a second: processor time over
@@ -440,6 +443,16 @@ class Bench {
       visits.anon_mb.push_back(AnonymousPssMb(process.Pid()));
       Log(who + " after " + std::to_string(count) + " visits: " + Fixed(visits.pss_mb.back(), 1) + " MB, anonymous " +
           Fixed(visits.anon_mb.back(), 1) + " MB");
+    }
+    const auto pages = PageRequestsSince(paths, since);
+    if (pages.size() > kSitePages) {
+      const auto second_pass = pages[kSitePages].at;
+      const std::size_t visited = pages.size() - kSitePages;
+      std::size_t resources = 0;
+      for (const auto& request : server_.Requests()) {
+        if (request.at >= second_pass && request.path.rfind("/s/", 0) == 0) ++resources;
+      }
+      visits.resources_per_visit = static_cast<double>(resources) / static_cast<double>(visited);
     }
     return visits;
   }
@@ -476,6 +489,12 @@ class Bench {
       }
       rows_.push_back(row);
     }
+    // Each page loads four resources: 5 when nothing but the page is cached, 1 for the page alone.
+    Row requests{"requests per visit from the second pass (page + resources)", "requests",
+                 {1 + ours.resources_per_visit}, "≤ 1.1 (the page alone)", 1 + ours.resources_per_visit <= 1.1,
+                 "No Cache on; " + Fixed(ours.resources_per_visit, 2) + " resource requests per visit"};
+    if (theirs) requests.note += "; Chromium " + Fixed(1 + theirs->resources_per_visit, 2) + " (its pages sent with no-cache)";
+    rows_.push_back(requests);
     const double growth = ours.pss_mb.back() - ours.pss_mb.front();
     rows_.push_back(Row{"memory: growth from " + std::to_string(settings_.memory_visits.front()) + " to " +
                             std::to_string(settings_.memory_visits.back()) + " visits",
