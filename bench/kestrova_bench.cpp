@@ -278,7 +278,7 @@ class Bench {
     Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)", "ms", {},
             "≤ " + Fixed(seconds * 50.0 + 50, 0), {}, ""};
     std::size_t spacings_seen = 0;
-    std::vector<double> purges, navigations;
+    std::vector<double> navigations;
     for (int run = 0; run < runs; ++run) {
       auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
       const auto since = launched.process->StartedAt();
@@ -291,7 +291,6 @@ class Bench {
       const auto trace = ReadTrace(launched.trace);
       std::int64_t last_navigation = -1;
       for (const auto& line : trace) {
-        if (line.event.rfind("purge ", 0) == 0) purges.push_back(std::stod(line.event.substr(line.event.rfind(' ') + 1)));
         if (line.event.rfind("navigate ", 0) == 0) {
           if (last_navigation >= 0) navigations.push_back(static_cast<double>(line.ms - last_navigation) - seconds * 1000.0);
           last_navigation = line.ms;
@@ -320,9 +319,7 @@ class Bench {
                              [&](double v) { return std::fabs(v) <= seconds * 10.0 + 20; });
     p99.met = std::all_of(p99.samples.begin(), p99.samples.end(), [&](double v) { return v <= seconds * 50.0 + 50; });
     median.note = p99.note = std::to_string(spacings_seen) + " spacings in " + std::to_string(runs) + " run(s)";
-    median.note += "; in the program: navigation spacing − interval median " + Fixed(Median(navigations), 0) +
-                   " ms, purge median " + Fixed(Median(purges), 0) + " ms, 99th pct " + Fixed(Percentile(purges, 99), 0) +
-                   " ms";
+    median.note += "; in the program: navigation spacing − interval median " + Fixed(Median(navigations), 0) + " ms";
     rows_.push_back(median);
     rows_.push_back(p99);
   }
