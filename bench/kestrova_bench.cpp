@@ -278,7 +278,7 @@ class Bench {
     Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)", "ms", {},
             "≤ " + Fixed(seconds * 50.0 + 50, 0), {}, ""};
     std::size_t spacings_seen = 0;
-    std::vector<double> purges, navigations;
+    std::vector<double> navigations;
     for (int run = 0; run < runs; ++run) {
       auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
       const auto since = launched.process->StartedAt();
@@ -291,7 +291,6 @@ class Bench {
       const auto trace = ReadTrace(launched.trace);
       std::int64_t last_navigation = -1;
       for (const auto& line : trace) {
-        if (line.event.rfind("purge ", 0) == 0) purges.push_back(std::stod(line.event.substr(line.event.rfind(' ') + 1)));
         if (line.event.rfind("navigate ", 0) == 0) {
           if (last_navigation >= 0) navigations.push_back(static_cast<double>(line.ms - last_navigation) - seconds * 1000.0);
           last_navigation = line.ms;
@@ -320,9 +319,7 @@ class Bench {
                              [&](double v) { return std::fabs(v) <= seconds * 10.0 + 20; });
     p99.met = std::all_of(p99.samples.begin(), p99.samples.end(), [&](double v) { return v <= seconds * 50.0 + 50; });
     median.note = p99.note = std::to_string(spacings_seen) + " spacings in " + std::to_string(runs) + " run(s)";
-    median.note += "; in the program: navigation spacing − interval median " + Fixed(Median(navigations), 0) +
-                   " ms, purge median " + Fixed(Median(purges), 0) + " ms, 99th pct " + Fixed(Percentile(purges, 99), 0) +
-                   " ms";
+    median.note += "; in the program: navigation spacing − interval median " + Fixed(Median(navigations), 0) + " ms";
     rows_.push_back(median);
     rows_.push_back(p99);
   }
@@ -422,6 +419,9 @@ class Bench {
     double busy_percent = 0;
     std::vector<double> pss_mb;  // at each of memory_visits
     std::vector<double> anon_mb;
+    // Resource requests per page request from the second pass over the pages on, when every
+    // resource could come from a cache.
+    double resources_per_visit = NAN;
   };
 
   // Follows a browser through memory_visits page visits at one a second: processor time over
@@ -443,6 +443,16 @@ class Bench {
       visits.anon_mb.push_back(AnonymousPssMb(process.Pid()));
       Log(who + " after " + std::to_string(count) + " visits: " + Fixed(visits.pss_mb.back(), 1) + " MB, anonymous " +
           Fixed(visits.anon_mb.back(), 1) + " MB");
+    }
+    const auto pages = PageRequestsSince(paths, since);
+    if (pages.size() > kSitePages) {
+      const auto second_pass = pages[kSitePages].at;
+      const std::size_t visited = pages.size() - kSitePages;
+      std::size_t resources = 0;
+      for (const auto& request : server_.Requests()) {
+        if (request.at >= second_pass && request.path.rfind("/s/", 0) == 0) ++resources;
+      }
+      visits.resources_per_visit = static_cast<double>(resources) / static_cast<double>(visited);
     }
     return visits;
   }
@@ -479,6 +489,12 @@ class Bench {
       }
       rows_.push_back(row);
     }
+    // Each page loads four resources: 5 when nothing but the page is cached, 1 for the page alone.
+    Row requests{"requests per visit from the second pass (page + resources)", "requests",
+                 {1 + ours.resources_per_visit}, "≤ 1.1 (the page alone)", 1 + ours.resources_per_visit <= 1.1,
+                 "No Cache on; " + Fixed(ours.resources_per_visit, 2) + " resource requests per visit"};
+    if (theirs) requests.note += "; Chromium " + Fixed(1 + theirs->resources_per_visit, 2) + " (its pages sent with no-cache)";
+    rows_.push_back(requests);
     const double growth = ours.pss_mb.back() - ours.pss_mb.front();
     rows_.push_back(Row{"memory: growth from " + std::to_string(settings_.memory_visits.front()) + " to " +
                             std::to_string(settings_.memory_visits.back()) + " visits",

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <thread>
 
 #include "support/end_to_end_test.h"
@@ -12,9 +13,30 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class BrowsingTest : public EndToEndTest {};
+// Every page loads the same stylesheet and image, cached as long as the pages are.
+class BrowsingTest : public EndToEndTest {
+ protected:
+  void SetUp() override {
+    for (const auto& page : pages) {
+      server.Serve(page, Page{"<!DOCTYPE html>\n<html><head><link rel=\"stylesheet\" href=\"/style.css\"></head><body>" +
+                              page + "<img src=\"/image.svg\"></body></html>\n"});
+    }
+    server.Serve("/style.css", Page{"body{color:#123}", "text/css"});
+    server.Serve("/image.svg", Page{"<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"8\" height=\"8\"/>", "image/svg+xml"});
+  }
 
-TEST_F(BrowsingTest, VisitsTheListInOrderOneIntervalApartAndEveryVisitReachesTheServer) {
+  // Once the page in hand has had time to load what it loads.
+  void ExpectResourcesFetchedOnce(Clock::time_point last_page) {
+    std::this_thread::sleep_until(last_page + 500ms);
+    auto fetched = PathsOf(server.RequestsFor(resources));
+    std::sort(fetched.begin(), fetched.end());  // the page may ask for either first
+    EXPECT_EQ(fetched, resources) << Describe(server.Requests());
+  }
+
+  const std::vector<std::string> resources{"/image.svg", "/style.css"};
+};
+
+TEST_F(BrowsingTest, VisitsTheListInOrderOneIntervalApartAndEveryVisitReachesTheServerForThePageAlone) {
   Launch({"/f=" + WritePlaylistOf(pages).string(), "/t=1"});
 
   // Two passes: No Cache is ticked at start, so the second pass is fetched again too.
@@ -22,6 +44,7 @@ TEST_F(BrowsingTest, VisitsTheListInOrderOneIntervalApartAndEveryVisitReachesThe
   ASSERT_EQ(PathsOf(seen), (std::vector<std::string>{"/a.html", "/b.html", "/c.html", "/a.html", "/b.html", "/c.html"}))
       << Describe(seen);
   ExpectSpacingsWithin(seen, 0.8, 1.6, kFirstSpacingLow);
+  ExpectResourcesFetchedOnce(seen.back().at);
   std::cout << "[ figures  ] " << Describe(seen) << "\n";
 }
 
@@ -69,6 +92,7 @@ TEST_F(BrowsingTest, WithNoCacheClearASecondPassComesFromTheCacheUntilItIsTicked
   // Three unfetched visits lie between the two fetched passes: four intervals.
   const double quiet = SecondsBetween(first_pass.back().at, third_pass.front().at);
   EXPECT_TRUE(quiet >= 3.6 && quiet <= 5.0) << quiet << " s; " << Describe(all);
+  ExpectResourcesFetchedOnce(all.back().at);
   std::cout << "[ figures  ] " << Describe(all) << "\n";
 }
 
@@ -109,7 +133,7 @@ TEST_F(BrowsingTest, StopFromTheFileMenuEndsTheRunAndNothingMoreIsFetched) {
 
   // The third page was due two seconds after the second; wait well past that.
   std::this_thread::sleep_until(before.back().at + 3500ms);
-  EXPECT_EQ(PathsOf(server.Requests()), (std::vector<std::string>{"/a.html", "/b.html"}))
+  EXPECT_EQ(PathsOf(server.RequestsFor(pages)), (std::vector<std::string>{"/a.html", "/b.html"}))
       << Describe(server.Requests());
   EXPECT_TRUE(program->Running()) << "Stop ended the program";
   EXPECT_EQ(VisibleWindows(program->Pid()).size(), 1u);

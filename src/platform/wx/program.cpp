@@ -38,7 +38,6 @@ void Program::Start() {
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
   browser_.Attach(frame_->WebView());
-  url_cache_.Attach(frame_->WebView());
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);

@@ -25,7 +25,7 @@ class Program {
 
  private:
   WebKitBrowser browser_;
-  WebKitUrlCache url_cache_;
+  WebKitUrlCache url_cache_{browser_};
   WxFileDialog file_dialog_;
   WxMessageBoxes message_boxes_;
   SteadyClock clock_;

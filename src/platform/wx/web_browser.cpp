@@ -69,6 +69,29 @@ void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) { 
 
 GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return nullptr; }
 
+// The longest a navigation waits for the first page before it.
+constexpr std::chrono::milliseconds kFirstPageTimeout(2000);
+
+constexpr const char* kCommittedKey = "kestrova-committed-a-page";
+
+// The blank page the view opens with needs no web process of a site.
+void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
+  const char* uri = webkit_web_view_get_uri(web);
+  if (event == WEBKIT_LOAD_COMMITTED && uri != nullptr && g_strcmp0(uri, "about:blank") != 0) {
+    g_object_set_data(G_OBJECT(web), kCommittedKey, GINT_TO_POINTER(1));
+  }
+}
+
+bool ShownAPage(WebKitWebView* web) { return g_object_get_data(G_OBJECT(web), kCommittedKey) != nullptr; }
+
+// WebKit starts the web process for a site as the first page of it is loaded; on a busy machine
+// that took longer than a one-second interval, and the next navigation replaced the first page
+// before it was asked for. Until a page has been shown, a navigation lets the one before it reach
+// its server first. No window handler runs meanwhile.
+void WaitForFirstPage(WebKitWebView* web) {
+  PumpNonInputUntil([web] { return ShownAPage(web) || !webkit_web_view_is_loading(web); }, kFirstPageTimeout);
+}
+
 }  // namespace
 
 std::string NavigableUrl(const std::string& text) {
@@ -101,6 +124,7 @@ void WebKitBrowser::Attach(wxWebView* view) {
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
+  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
   WatchWebProcess(web);
   // A page opened from a file must not read other local files. These are WebKit's defaults, set
   // here so that no other default or setting of the toolkit can turn them on.
@@ -114,16 +138,28 @@ void WebKitBrowser::Navigate(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
   const std::string target = NavigableUrl(url);
+  const bool afresh = !fresh_target_.empty() && target == fresh_target_;
+  fresh_target_.clear();
   EndWebProcessIfStuck(web);
+  if (!ShownAPage(web)) WaitForFirstPage(web);
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
-  if (g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)) {
-    webkit_web_view_load_uri(web, target.c_str());
-  } else {
-    gchar* escaped = g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
-    webkit_web_view_load_uri(web, escaped);
-    g_free(escaped);
+  gchar* escaped = g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)
+                       ? nullptr
+                       : g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
+  WebKitURIRequest* request = webkit_uri_request_new(escaped ? escaped : target.c_str());
+  g_free(escaped);
+  // Only HTTP requests carry headers; other schemes have no cache entry to bypass.
+  if (SoupMessageHeaders* headers = afresh ? webkit_uri_request_get_http_headers(request) : nullptr) {
+    // These two ask the server and any proxy for a fresh answer, but WebKit itself still showed
+    // its stored copy despite them. With a condition added it went to the server every time, and
+    // dropped the condition on the way: the server saw a plain GET.
+    soup_message_headers_replace(headers, "Cache-Control", "no-cache");
+    soup_message_headers_replace(headers, "Pragma", "no-cache");
+    soup_message_headers_replace(headers, "If-Modified-Since", "Thu, 01 Jan 1970 00:00:00 GMT");
   }
+  webkit_web_view_load_request(web, request);
+  g_object_unref(request);
 }
 
 void WebKitBrowser::Stop() {
@@ -132,82 +168,11 @@ void WebKitBrowser::Stop() {
 
 void WebKitBrowser::SetSilent(bool silent) { silent_ = silent; }
 
-namespace {
-
-constexpr WebKitWebsiteDataTypes kCacheTypes =
-    static_cast<WebKitWebsiteDataTypes>(WEBKIT_WEBSITE_DATA_DISK_CACHE | WEBKIT_WEBSITE_DATA_MEMORY_CACHE);
-constexpr std::chrono::milliseconds kPurgeTimeout(2000);
-
-struct Removal {
-  std::string host;
-  WebKitWebsiteDataManager* manager = nullptr;
-  bool done = false;
-  bool abandoned = false;
-};
-
-void OnRemoved(GObject* source, GAsyncResult* result, gpointer data) {
-  auto* removal = static_cast<Removal*>(data);
-  webkit_website_data_manager_remove_finish(WEBKIT_WEBSITE_DATA_MANAGER(source), result, nullptr);
-  removal->done = true;
-  if (removal->abandoned) delete removal;
-}
-
-void OnFetched(GObject* source, GAsyncResult* result, gpointer data) {
-  auto* removal = static_cast<Removal*>(data);
-  auto* manager = WEBKIT_WEBSITE_DATA_MANAGER(source);
-  GList* all = webkit_website_data_manager_fetch_finish(manager, result, nullptr);
-  GList* matching = nullptr;
-  for (GList* it = all; it != nullptr; it = it->next) {
-    auto* data_item = static_cast<WebKitWebsiteData*>(it->data);
-    const char* name = webkit_website_data_get_name(data_item);
-    if (name != nullptr && removal->host == name) matching = g_list_prepend(matching, data_item);
-  }
-  if (matching == nullptr || removal->abandoned) {
-    removal->done = true;
-    if (removal->abandoned) delete removal;
-  } else {
-    webkit_website_data_manager_remove(manager, kCacheTypes, matching, nullptr, OnRemoved, removal);
-  }
-  g_list_free(matching);
-  g_list_free_full(all, reinterpret_cast<GDestroyNotify>(webkit_website_data_unref));
-}
-
-// The host name WebKit files a URL's data under; empty when the text names no host.
-std::string HostOf(const std::string& url) {
-  const std::string target = NavigableUrl(url);
-  GUri* uri = g_uri_parse(target.c_str(), G_URI_FLAGS_NONE, nullptr);
-  if (uri == nullptr) return {};
-  std::string host = g_uri_get_host(uri) ? g_uri_get_host(uri) : "";
-  g_uri_unref(uri);
-  for (char& c : host) c = g_ascii_tolower(c);
-  return host;
-}
-
-}  // namespace
+void WebKitBrowser::FetchAfreshOnce(const std::string& url) { fresh_target_ = NavigableUrl(url); }
 
 void WebKitUrlCache::DeleteUrlCacheEntry(const std::string& url) {
-  WebKitWebView* web = Native(view_);
-  if (web == nullptr) return;
-  // A web process that holds the memory cache and answers nothing would hold the purge too.
-  EndWebProcessIfStuck(web);
-  const auto started = std::chrono::steady_clock::now();
-  auto* removal = new Removal{HostOf(url)};
-  if (removal->host.empty()) {
-    delete removal;
-    return;
-  }
-  WebKitWebsiteDataManager* manager = webkit_web_context_get_website_data_manager(webkit_web_view_get_context(web));
-  webkit_website_data_manager_fetch(manager, kCacheTypes, nullptr, OnFetched, removal);
-  // The removal is asynchronous and must be over before the navigation starts; no window handler
-  // runs inside the purge meanwhile.
-  PumpNonInputUntil([removal] { return removal->done; }, kPurgeTimeout);
-  if (removal->done) {
-    delete removal;
-  } else {
-    removal->abandoned = true;  // the callbacks free it when they come
-  }
-  last_ms_ = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
-  if (TraceEnabled()) Trace("purge " + url + " " + std::to_string(static_cast<long long>(last_ms_)));
+  browser_.FetchAfreshOnce(url);
+  if (TraceEnabled()) Trace("purge " + url);
 }
 
 }  // namespace kestrova::wx

@@ -22,24 +22,26 @@ class WebKitBrowser : public Browser {
   void Stop() override;
   void SetSilent(bool silent) override;
   bool Silent() const { return silent_; }
+  // The next navigation to exactly this URL asks the server for the page itself, whatever the
+  // cache holds for it; what the page loads comes from the cache as usual.
+  void FetchAfreshOnce(const std::string& url);
 
  private:
   wxWebView* view_ = nullptr;
   bool silent_ = false;
+  std::string fresh_target_;
 };
 
-// Removes the disk and memory cache of a URL's origin through WebKit's website-data manager:
-// WebKit keeps no per-URL entries that could be removed one by one.
+// WebKit keeps no per-URL entries that could be removed one by one, and removing the cache of
+// the URL's whole host made every visit fetch all that its pages load too. Instead the browser's
+// next load of the URL bypasses the cache for the page alone.
 class WebKitUrlCache : public UrlCache {
  public:
-  void Attach(wxWebView* view) { view_ = view; }
+  explicit WebKitUrlCache(WebKitBrowser& browser) : browser_(browser) {}
   void DeleteUrlCacheEntry(const std::string& url) override;
-  // How long the last removal took, for the benchmarks.
-  double LastMs() const { return last_ms_; }
 
  private:
-  wxWebView* view_ = nullptr;
-  double last_ms_ = 0;
+  WebKitBrowser& browser_;
 };
 
 }  // namespace kestrova::wx
