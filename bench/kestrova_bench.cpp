@@ -32,6 +32,7 @@
 #include "support/tool.h"
 #include "trace_file.h"
 #include "usage.h"
+#include "x_click.h"
 
 namespace kestrova::bench {
 namespace {
@@ -244,11 +245,7 @@ class Bench {
     }
   }
 
-  std::int64_t ClickNow() {
-    const std::int64_t at = SteadyMs();
-    if (!e2e::RunTool({"xdotool", "click", "1"}).Succeeded()) throw std::runtime_error("xdotool click failed");
-    return at;
-  }
+  std::int64_t ClickNow() { return ClickWhereThePointerIs(); }
 
   double Uniform(double low, double high) { return std::uniform_real_distribution<double>(low, high)(random_); }
 
