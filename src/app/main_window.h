@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "browse/visit_log.h"
 #include "platform/services.h"
 
 namespace kestrova {
@@ -94,6 +95,9 @@ struct Form2 {
   std::string FileSwitch;
   std::string RandomSwitch;
   std::string IntervalSwitch;
+  // The visit log's file named on the command line ("/l="), or empty.
+  std::string LogSwitch;
+  VisitLog visit_log{services};
 
   // Counts the runs started; a run whose number is no longer current has been superseded.
   std::uint64_t run_generation = 0;

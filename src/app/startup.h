@@ -15,7 +15,7 @@ inline constexpr const char* kRunningCaption = "Kestrova Pro Version";
 void Form_Load(Form2& form);
 // Runs each time the main window becomes the program's active window.
 void Form_Activate(Form2& form);
-// Reads CommandLine and sets FileSwitch, RandomSwitch and IntervalSwitch.
+// Reads CommandLine and sets FileSwitch, RandomSwitch, IntervalSwitch and LogSwitch.
 void ParseCommandLine(Form2& form);
 // The value of the switch whose three characters begin at the 1-based `position` of
 // `command_line` (0 or less: the switch is absent).

@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 
 #include "platform/wx/pump_until.h"
+#include "platform/wx/trace.h"
 
 namespace kestrova::wx {
 namespace {
@@ -65,6 +66,7 @@ void EndWebProcessIfStuck(WebKitWebView* web) {
     return;
   }
   probe->abandoned = true;  // the answer, or the error once the process is gone, frees it
+  Trace("web process did not answer; ended");
   webkit_web_view_terminate_web_process(web);
   SetShownPage(web, false);
 }
