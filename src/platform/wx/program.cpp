@@ -37,9 +37,9 @@ void Program::Start() {
   (void)sandboxed;
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
+  WatchVisits(static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend()), form_);
   browser_.Attach(frame_->WebView());
   url_cache_.Attach(frame_->WebView());
-  WatchVisits(static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend()), form_);
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);

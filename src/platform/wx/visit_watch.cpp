@@ -44,52 +44,89 @@ LoadError Classify(const GError* error) {
   return LoadError::Other;
 }
 
+// The status of the main document's last response, kept on the view: WebKit keeps no main
+// resource of its own for a view that follows no resource loads.
+constexpr const char* kStatusKey = "kestrova-main-document-status";
+
+gboolean OnDecidePolicy(WebKitWebView* web, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    auto* response_decision = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (webkit_response_policy_decision_is_main_frame_main_resource(response_decision)) {
+      const guint status = webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response_decision));
+      g_object_set_data(G_OBJECT(web), kStatusKey, GUINT_TO_POINTER(status));
+      if (TraceEnabled()) Trace("main response " + std::to_string(status));
+    }
+  }
+  return FALSE;  // the decision itself is the browser's
+}
+
+struct Watch {
+  Form2& form;
+  // The blank page that the view loads as it is made may start only once the web process is up,
+  // after the first visit's navigation: its start and end are not that visit's.
+  bool first_load = true;
+};
+
+// Ends the load in the visit log; the view's own first load only when it was a visit's.
+void Ended(WebKitWebView* web, Watch& watch, const LoadOutcome& outcome) {
+  if (watch.first_load) {
+    watch.first_load = false;
+    const char* uri = webkit_web_view_get_uri(web);
+    if (uri == nullptr || uri[0] == '\0' || std::string(uri) == "about:blank") return;
+    watch.form.visit_log.LoadStarted();
+  }
+  watch.form.visit_log.LoadEnded(outcome);
+}
+
 void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data) {
-  auto& form = *static_cast<Form2*>(data);
+  auto& watch = *static_cast<Watch*>(data);
   if (event == WEBKIT_LOAD_STARTED) {
-    if (TraceEnabled()) Trace(std::string("load started ") + (webkit_web_view_get_uri(web) ? webkit_web_view_get_uri(web) : ""));
-    form.visit_log.LoadStarted();
+    g_object_set_data(G_OBJECT(web), kStatusKey, nullptr);
+    Trace("load started");
+    if (!watch.first_load) watch.form.visit_log.LoadStarted();
   } else if (event == WEBKIT_LOAD_COMMITTED) {
-    if (TraceEnabled()) Trace("load committed");
+    Trace("load committed");
   } else if (event == WEBKIT_LOAD_FINISHED) {
-    WebKitWebResource* resource = webkit_web_view_get_main_resource(web);
-    WebKitURIResponse* response = resource ? webkit_web_resource_get_response(resource) : nullptr;
-    const int status = response ? static_cast<int>(webkit_uri_response_get_status_code(response)) : 0;
+    const int status = static_cast<int>(GPOINTER_TO_UINT(g_object_get_data(G_OBJECT(web), kStatusKey)));
     if (TraceEnabled()) Trace("load finished " + std::to_string(status));
-    form.visit_log.LoadEnded(LoadOutcome::Status(status));
+    Ended(web, watch, LoadOutcome::Status(status));
   }
 }
 
-gboolean OnLoadFailed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer data) {
+gboolean OnLoadFailed(WebKitWebView* web, WebKitLoadEvent, gchar* uri, GError* error, gpointer data) {
   if (TraceEnabled()) {
     Trace(std::string("load failed ") + g_quark_to_string(error->domain) + " " + std::to_string(error->code) + " " +
           (uri ? uri : ""));
   }
-  static_cast<Form2*>(data)->visit_log.LoadEnded(LoadOutcome::Failed(Classify(error)));
+  Ended(web, *static_cast<Watch*>(data), LoadOutcome::Failed(Classify(error)));
   return FALSE;
 }
 
-gboolean OnTlsFailed(WebKitWebView*, gchar*, GTlsCertificate*, GTlsCertificateFlags, gpointer data) {
-  if (TraceEnabled()) Trace("load failed tls");
-  static_cast<Form2*>(data)->visit_log.LoadEnded(LoadOutcome::Failed(LoadError::Tls));
+gboolean OnTlsFailed(WebKitWebView* web, gchar*, GTlsCertificate*, GTlsCertificateFlags, gpointer data) {
+  Trace("load failed tls");
+  Ended(web, *static_cast<Watch*>(data), LoadOutcome::Failed(LoadError::Tls));
   return FALSE;
 }
 
-void OnTerminated(WebKitWebView*, WebKitWebProcessTerminationReason reason, gpointer data) {
+void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, gpointer data) {
   if (TraceEnabled()) Trace("web process ended " + std::to_string(static_cast<int>(reason)));
   // The program ends a stuck process itself only just before the next navigation, which has
   // already closed the visit that process held.
   if (reason == WEBKIT_WEB_PROCESS_TERMINATED_BY_API) return;
-  static_cast<Form2*>(data)->visit_log.LoadEnded(LoadOutcome::Failed(LoadError::WebProcessEnded));
+  Ended(web, *static_cast<Watch*>(data), LoadOutcome::Failed(LoadError::WebProcessEnded));
 }
 
 }  // namespace
 
 void WatchVisits(WebKitWebView* web, Form2& form) {
-  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), &form);
-  g_signal_connect(web, "load-failed", G_CALLBACK(OnLoadFailed), &form);
-  g_signal_connect(web, "load-failed-with-tls-errors", G_CALLBACK(OnTlsFailed), &form);
-  g_signal_connect(web, "web-process-terminated", G_CALLBACK(OnTerminated), &form);
+  auto* watch = new Watch{form};
+  g_object_set_data_full(G_OBJECT(web), "kestrova-visit-watch", watch, [](gpointer data) { delete static_cast<Watch*>(data); });
+  // Before the browser's own handler, which ends the emission for what it refuses.
+  g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
+  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), watch);
+  g_signal_connect(web, "load-failed", G_CALLBACK(OnLoadFailed), watch);
+  g_signal_connect(web, "load-failed-with-tls-errors", G_CALLBACK(OnTlsFailed), watch);
+  g_signal_connect(web, "web-process-terminated", G_CALLBACK(OnTerminated), watch);
 }
 
 }  // namespace kestrova::wx
