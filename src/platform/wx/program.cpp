@@ -10,6 +10,7 @@
 #include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
+#include "platform/wx/pending_load.h"
 #include "platform/wx/visit_watch.h"
 
 namespace kestrova::wx {
@@ -37,7 +38,9 @@ void Program::Start() {
   (void)sandboxed;
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
-  WatchVisits(static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend()), form_);
+  auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
+  FollowLoadStarts(web);
+  WatchVisits(web, form_);
   browser_.Attach(frame_->WebView());
   url_cache_.Attach(frame_->WebView());
   file_dialog_.SetParent(frame_);

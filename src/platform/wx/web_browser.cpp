@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "platform/wx/pending_load.h"
 #include "platform/wx/pump_until.h"
 #include "platform/wx/trace.h"
 #include "platform/wx/web_process_watch.h"
@@ -114,14 +115,17 @@ void WebKitBrowser::Navigate(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
   const std::string target = NavigableUrl(url);
+  AwaitRequestedLoad(web);
   EndWebProcessIfStuck(web);
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
   if (g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)) {
     webkit_web_view_load_uri(web, target.c_str());
+    NoteLoadRequested(web, target);
   } else {
     gchar* escaped = g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
     webkit_web_view_load_uri(web, escaped);
+    NoteLoadRequested(web, escaped);
     g_free(escaped);
   }
 }
