@@ -19,8 +19,9 @@ void FollowLoadStarts(WebKitWebView* web);
 // The view has just been asked to load `uri`.
 void NoteLoadRequested(WebKitWebView* web, const std::string& uri);
 
-// Waits, dispatching no input, until the load last requested has started (or has failed, or its
-// web process has ended), at most `timeout`. Called just before the next load is requested.
+// Waits, dispatching no input, until the load last requested has been sent (its server answered,
+// or a moment passed since it started), has failed or has lost its web process; at most `timeout`
+// for the start. Called just before the next load is requested.
 void AwaitRequestedLoad(WebKitWebView* web, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 }  // namespace kestrova::wx
