@@ -77,12 +77,17 @@ TEST_F(SoakTest, EveryOrdinaryPageIsRequestedOncePerPassAndOnTimeWhateverCameBef
   EXPECT_GE(count.passes, 4u);
   EXPECT_EQ(count.missing, 0u) << ::testing::PrintToString(count.anomalies);
   // Each ordinary page comes two intervals after the one before, however its hostile neighbour
-  // behaved: a web process it left stuck, or killed, delays the next request a little but does
-  // not hold the run.
+  // behaved. A page that follows a stuck web process goes to a fresh one, which takes up to two
+  // seconds to come up on a loaded machine: that page may come that much late, and the page after
+  // it that much sooner, but the run keeps its rhythm: it falls behind only by the moments spent
+  // asking a stuck process for an answer and starting its successor.
   for (std::size_t i = 0; i + 1 < seen.size(); ++i) {
     const double gap = SecondsBetween(seen[i].at, seen[i + 1].at);
-    EXPECT_TRUE(gap >= 1.5 && gap <= 3.5) << seen[i + 1].path << " came " << gap << " s after the page before";
+    EXPECT_TRUE(gap >= 0.9 && gap <= 4.0) << seen[i + 1].path << " came " << gap << " s after the page before";
   }
+  const double whole = SecondsBetween(seen.front().at, seen.back().at);
+  const double due = 2.0 * static_cast<double>(seen.size() - 1);
+  EXPECT_TRUE(whole >= due - 2 && whole <= due + 2 + 2.0 * static_cast<double>(count.passes)) << whole << " s for " << due;
   // Every ordinary page fetched was shown by a working web process: its script reported.
   EXPECT_GE(server.RequestsFor({"/ran"}).size() + 1, seen.size());
   for (const auto& process : WebProcesses(program->Pid())) {
@@ -115,7 +120,7 @@ TEST_F(SoakTest, EveryOrdinaryPageIsRequestedOncePerPassAndOnTimeWhateverCameBef
     EXPECT_FALSE(FileBelow(std::filesystem::path(home) / "Downloads", mixture.payload_name));
   }
   std::cout << "[ figures  ] " << count.passes << " passes, ordinary pages requested " << count.fewest << " to "
-            << count.most << " times\n";
+            << count.most << " times, " << whole << " s from the first to the last for " << due << " s due\n";
 }
 
 }  // namespace
