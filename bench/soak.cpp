@@ -56,8 +56,13 @@ Memory MemoryOf(pid_t program) {
   processes.emplace_back().pid = program;
   Memory memory;
   for (const auto& process : processes) {
-    std::ifstream file("/proc/" + std::to_string(process.pid) + "/smaps_rollup");
-    const std::string rollup = "\n" + std::string(std::istreambuf_iterator<char>(file), {});
+    std::string rollup = "\n";
+    try {  // a process that ends meanwhile makes the stream throw
+      std::ifstream file("/proc/" + std::to_string(process.pid) + "/smaps_rollup");
+      rollup += std::string(std::istreambuf_iterator<char>(file), {});
+    } catch (const std::exception&) {
+      continue;
+    }
     memory.pss += RollupKb(rollup, "Pss") / 1024;
     const double anonymous = RollupKb(rollup, "Anonymous") / 1024;
     memory.anonymous += anonymous;

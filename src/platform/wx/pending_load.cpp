@@ -46,7 +46,8 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
 }
 
 gboolean OnDecidePolicy(WebKitWebView* web, WebKitPolicyDecision*, WebKitPolicyDecisionType type, gpointer) {
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE && Find(web)->stage == Stage::Started) Find(web)->stage = Stage::None;
+  Requests& requests = *Find(web);
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE && requests.stage == Stage::Started) requests.stage = Stage::None;
   return FALSE;
 }
 
@@ -95,7 +96,9 @@ void AwaitRequestedLoad(WebKitWebView* web, std::chrono::milliseconds timeout) {
   if (TraceEnabled()) {
     const auto waited =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - began).count();
-    if (waited > 0 || !started) Trace(std::string(started ? "awaited load " : "load never started ") + std::to_string(waited));
+    if (waited > 0 || !started) {
+      Trace(std::string(started ? "awaited load " : "load never started ") + std::to_string(waited));
+    }
   }
   requests->stage = Stage::None;
 }

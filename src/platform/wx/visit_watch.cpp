@@ -52,7 +52,8 @@ gboolean OnDecidePolicy(WebKitWebView* web, WebKitPolicyDecision* decision, WebK
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     auto* response_decision = WEBKIT_RESPONSE_POLICY_DECISION(decision);
     if (webkit_response_policy_decision_is_main_frame_main_resource(response_decision)) {
-      const guint status = webkit_uri_response_get_status_code(webkit_response_policy_decision_get_response(response_decision));
+      WebKitURIResponse* response = webkit_response_policy_decision_get_response(response_decision);
+      const guint status = webkit_uri_response_get_status_code(response);
       g_object_set_data(G_OBJECT(web), kStatusKey, GUINT_TO_POINTER(status));
       if (TraceEnabled()) Trace("main response " + std::to_string(status));
     }
@@ -120,7 +121,8 @@ void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, 
 
 void WatchVisits(WebKitWebView* web, Form2& form) {
   auto* watch = new Watch{form};
-  g_object_set_data_full(G_OBJECT(web), "kestrova-visit-watch", watch, [](gpointer data) { delete static_cast<Watch*>(data); });
+  g_object_set_data_full(G_OBJECT(web), "kestrova-visit-watch", watch,
+                         [](gpointer data) { delete static_cast<Watch*>(data); });
   // Before the browser's own handler, which ends the emission for what it refuses.
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), watch);
