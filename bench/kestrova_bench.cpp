@@ -66,6 +66,7 @@ struct Settings {
   int idle_runs = 2;
   int idle_seconds = 60;
   int busy_seconds = 120;
+  int log_runs = 3;  // of each kind
   std::vector<int> memory_visits{100, 500, 1000};
   int list_runs = 3;
   bool chromium = true;
@@ -84,6 +85,7 @@ struct Settings {
     idle_runs = 1;
     idle_seconds = 20;
     busy_seconds = 30;
+    log_runs = 2;
     memory_visits = {20, 60, 100};
     list_runs = 1;
   }
@@ -157,6 +159,7 @@ class Bench {
     for (int seconds : {30, 300, 3600}) Guard("click", [&] { Responsiveness(seconds); });
     Guard("idle", [&] { Idle(); });
     Guard("lists", [&] { BigLists(); });
+    Guard("log", [&] { LogCost(); });
     load_after_ = LoadAverage();
     Report();
   }
@@ -454,6 +457,44 @@ class Bench {
     return visits;
   }
 
+  // Busy processor time browsing the pages without and with the visit log, alternately, so that
+  // both see the same neighbours on a shared machine.
+  void LogCost() {
+    Row without{"log cost: busy CPU, 20 pages at /t=1 for " + std::to_string(settings_.busy_seconds) + " s, without /l=",
+                "% of a core", {}, "", std::nullopt, "No Cache on"};
+    Row with{"log cost: the same with /l=", "% of a core", {}, "", std::nullopt, ""};
+    std::size_t lines = 0;
+    for (int run = 0; run < settings_.log_runs; ++run) {
+      for (const bool logged : {false, true}) {
+        const auto log = scratch_.Path() / ("visits-" + std::to_string(launches_ + 1) + ".jsonl");
+        std::vector<std::string> arguments{"/f=" + site_list_.string(), "/t=1"};
+        if (logged) arguments.push_back("/l=" + log.string());
+        auto launched = LaunchKestrova(arguments);
+        if (WaitForPageRequests(PlainPagePaths(), launched.process->StartedAt(), 5, 60s).size() < 5) {
+          throw std::runtime_error("no fifth visit");
+        }
+        CpuMeter meter(launched.process->Pid());
+        SampleFor(meter, std::chrono::seconds(settings_.busy_seconds));
+        launched.process->Kill();
+        (logged ? with : without).samples.push_back(meter.PercentOfOneCore());
+        if (logged) {
+          std::ifstream file(log);
+          for (std::string line; std::getline(file, line);) ++lines;
+        }
+      }
+    }
+    // Within noise: the medians differ by no more than the runs of either kind differ among
+    // themselves.
+    const auto spread = [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); };
+    const double difference = Median(with.samples) - Median(without.samples);
+    with.target = "within noise";
+    with.met = std::abs(difference) <= std::max(spread(with.samples), spread(without.samples));
+    with.note = "median " + Fixed(difference, 1) + " points from without; " + std::to_string(lines) +
+                " lines logged; runs alternated";
+    rows_.push_back(without);
+    rows_.push_back(with);
+  }
+
   void MemoryAndBusy() {
     auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=1"});
     const Visits ours = FollowVisits(*launched.process, PlainPagePaths(), "kestrova");
@@ -672,7 +713,7 @@ int main(int argc, char** argv) {
       settings.results = argument.substr(10);
     } else {
       std::cerr << "usage: kestrova_bench [--quick] [--no-chromium] [--only=start-up,accuracy,stop,click,idle,"
-                   "lists,memory] [--visits=100,500,1000] [--program=KESTROVA] [--results=FILE]\n";
+                   "lists,memory,log] [--visits=100,500,1000] [--program=KESTROVA] [--results=FILE]\n";
       return 2;
     }
   }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "browse/visit_log.h"
 #include "platform/services.h"
 
 namespace kestrova {
@@ -94,6 +95,9 @@ struct Form2 {
   std::string FileSwitch;
   std::string RandomSwitch;
   std::string IntervalSwitch;
+  // The visit log's file named on the command line ("/l="), or empty.
+  std::string LogSwitch;
+  VisitLog visit_log{services};
 
   // Which activations of the window count: it has been shown, and another form of the program
   // (the About box) has been active since the main window last counted one.

@@ -29,11 +29,13 @@ void Form_Load(Form2& form) {
   form.CommandLine = form.services.app.CommandLine();
   form.IntervalSwitch.clear();
   form.FileSwitch.clear();
+  form.LogSwitch.clear();
   form.StopFlag = kNo;
   form.WebBrowser1.SetVisible(false);
   form.AutoStartFlag = kNo;
   ParseCommandLine(form);
   if (form.CommandLine.empty()) return;
+  form.visit_log.Open(form.LogSwitch);
 
   // An empty interval is taken as well: the first wait repairs it.
   form.txt_interval.SetText(form.IntervalSwitch);
@@ -72,6 +74,7 @@ void ParseCommandLine(Form2& form) {
   form.FileSwitch = GetSwitchValue(extended, FindSwitch(extended, "/f="));
   form.RandomSwitch = GetSwitchValue(extended, FindSwitch(extended, "/r="));
   form.IntervalSwitch = GetSwitchValue(extended, FindSwitch(extended, "/t="));
+  form.LogSwitch = GetSwitchValue(extended, FindSwitch(extended, "/l="));
 }
 
 std::string GetSwitchValue(const std::string& command_line, std::int64_t position) {

@@ -23,7 +23,7 @@ enum class WindowNews { Shown, Activated, OtherFormActivated };
 // first showing counts whoever has the focus: a desktop may give it to another program, or give it
 // to none, and a run started from a script or at login must still start.
 bool ActivationCounts(Form2& form, WindowNews news);
-// Reads CommandLine and sets FileSwitch, RandomSwitch and IntervalSwitch.
+// Reads CommandLine and sets FileSwitch, RandomSwitch, IntervalSwitch and LogSwitch.
 void ParseCommandLine(Form2& form);
 // The value of the switch whose three characters begin at the 1-based `position` of
 // `command_line` (0 or less: the switch is absent).

@@ -27,6 +27,7 @@ void BrowseLoop(Form2& form) {
       std::string url = form.txt_url1.Text();
       if (form.StopFlag == kYes) return;
       if (form.ckCache.Ticked()) PurgeCacheForUrl(form, url);
+      form.visit_log.Begin(form.PassCount + 1, index, url);
       form.services.browser.Navigate(url);
       pause(form);
       if (superseded()) return;

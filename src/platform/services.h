@@ -47,11 +47,35 @@ class MessageBoxes {
   virtual void Show(const std::string& text, const std::string& title) = 0;
 };
 
-// A monotonic clock in milliseconds.
+// The wall-clock time where the user is, with its distance from UTC.
+struct LocalTime {
+  int year = 1970;
+  int month = 1;  // 1 to 12
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int utc_offset_minutes = 0;  // east of UTC positive
+};
+
+// Time: a monotonic clock in milliseconds, and the local wall-clock time.
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual std::int64_t NowMs() = 0;
+  virtual LocalTime Local() = 0;
+};
+
+// A text file kept open to grow by whole lines.
+class LineFile {
+ public:
+  virtual ~LineFile() = default;
+  // Opens the file for appending, creating it when it does not exist. Returns why it could not,
+  // or the empty text.
+  virtual std::string Open(const std::string& path) = 0;
+  // Appends the line and a line end, and hands both to the system at once. Returns why it could
+  // not, or the empty text.
+  virtual std::string Append(const std::string& line) = 0;
 };
 
 // The window events of the program. Every other handler runs inside these calls while a run
@@ -90,6 +114,8 @@ class Application {
   virtual void ShowAbout() = 0;
   // Told when a browsing run has ended, however it ended. Only for observing the program.
   virtual void RunEnded() {}
+  // Says something to whoever started the program, without a dialog (standard error).
+  virtual void Warn(const std::string& text) = 0;
 };
 
 struct Services {
@@ -101,6 +127,7 @@ struct Services {
   EventPump& pump;
   RandomSource& random;
   Application& app;
+  LineFile& visit_file;
 };
 
 }  // namespace kestrova

@@ -3,10 +3,16 @@
 
 #include <gtest/gtest.h>
 
+#include <httplib.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <regex>
 #include <thread>
 
+#include "support/dead_ends.h"
 #include "support/end_to_end_test.h"
 #include "support/tool.h"
 
@@ -83,6 +89,46 @@ TEST_F(CommandLineTest, AnUpperCaseSwitchLoadsNothingAndTheStartAsksForAList) {
   EXPECT_TRUE(VisibleWindowsNamed(program->Pid(), kApplicationTitle).empty());
   EXPECT_TRUE(program->Running());
   EXPECT_TRUE(server.Requests().empty()) << Describe(server.Requests());
+}
+
+// The log of a page, a missing page and a refused port, appended to what the file held.
+TEST_F(CommandLineTest, TheVisitLogGetsOneLinePerVisitWithItsOutcome) {
+  server.Handle("/gone.html", [](const httplib::Request&, httplib::Response& response) {
+    response.status = 404;
+    response.set_content("gone", "text/html");
+  });
+  const std::string refused = "http://127.0.0.1:" + std::to_string(ClosedPort()) + "/";
+  const std::vector<std::string> urls{server.Url("/a.html"), server.Url("/gone.html"), refused};
+  const auto list = scratch.Path() / "list.txt";
+  WritePlaylist(list, urls);
+  const auto log = scratch.Path() / "visit log.jsonl";
+  std::ofstream(log) << "earlier line\n";
+  Launch({"/f=" + list.string(), "/t=3", "/l=" + log.string()});
+
+  std::vector<std::string> lines;
+  for (int i = 0; i < 200 && lines.size() < 4; ++i) {
+    std::this_thread::sleep_for(100ms);
+    std::ifstream file(log);
+    lines.clear();
+    for (std::string line; std::getline(file, line);) lines.push_back(line);
+  }
+  ASSERT_EQ(lines.size(), 4u) << ::testing::PrintToString(lines);
+  EXPECT_EQ(lines[0], "earlier line");
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char offset[8];
+  std::strftime(offset, sizeof offset, "%z", &local);  // +hhmm
+  const std::string zone = std::string(offset, 3) + ":" + std::string(offset + 3, 2);
+  const std::string ends[] = {R"("status":200)", R"("status":404)", R"("error":"refused")"};
+  for (std::size_t i = 0; i < 3; ++i) {
+    const std::regex shape(R"(\{"time":"\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d)" + std::regex_replace(zone, std::regex("\\+"), "\\+") +
+                           R"(","pass":1,"index":)" + std::to_string(i) + R"(,"url":")" + urls[i] + R"(",)" + ends[i] +
+                           R"(,"ms":(\d+)\})");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(lines[i + 1], match, shape)) << lines[i + 1];
+    EXPECT_LT(std::stoi(match[1]), 3000) << lines[i + 1];
+  }
 }
 
 TEST_F(CommandLineTest, NoArgumentsStartNoRun) {

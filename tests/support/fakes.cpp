@@ -47,6 +47,17 @@ void RecordingCache::DeleteUrlCacheEntry(const std::string& url) {
   journal_.Add("purge " + url);
 }
 
+std::string MemoryLineFile::Open(const std::string& name) {
+  path = name;
+  return fail_open;
+}
+
+std::string MemoryLineFile::Append(const std::string& line) {
+  if (!fail_append.empty()) return fail_append;
+  lines.push_back(line);
+  return {};
+}
+
 std::optional<std::string> ScriptedFileDialog::Show(FileDialogMode mode, const std::string& initial_name) {
   journal_.Add((mode == FileDialogMode::Open ? "open dialog at " : "save dialog at ") + initial_name);
   if (answers.empty()) return std::nullopt;

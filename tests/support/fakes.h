@@ -24,7 +24,9 @@ class FakeClock : public Clock {
   std::int64_t NowMs() override { return now_ms; }
   // Time passing while the program waits for events.
   void SleepMs(std::int64_t ms);
+  LocalTime Local() override { return local; }
   std::int64_t now_ms = 0;
+  LocalTime local;
   std::int64_t slept_ms = 0;
   // The length of every stretch of waiting, in order.
   std::vector<std::int64_t> sleep_log;
@@ -86,6 +88,17 @@ class RecordingCache : public UrlCache {
   Journal& journal_;
 };
 
+// Keeps the lines; `fail_open` and `fail_append` are the reasons it gives for failing.
+class MemoryLineFile : public LineFile {
+ public:
+  std::string Open(const std::string& path) override;
+  std::string Append(const std::string& line) override;
+  std::string path;
+  Lines lines;
+  std::string fail_open;
+  std::string fail_append;
+};
+
 // Journals "open dialog at <name>" or "save dialog at <name>" and answers with the next scripted
 // answer (nothing: the user cancelled).
 class ScriptedFileDialog : public FileDialog {
@@ -135,6 +148,7 @@ class FakeApplication : public Application {
   void ShowAbout() override { journal_.Add("show about"); }
   // Kept apart from the journal: the end of a run is a signal for the benchmarks' trace.
   void RunEnded() override { run_ends_ms.push_back(journal_.clock.now_ms); }
+  void Warn(const std::string& text) override { journal_.Add("warn " + text); }
   std::string folder = "/opt/kestrova";
   std::string command_line;
   std::vector<std::int64_t> run_ends_ms;
@@ -155,7 +169,8 @@ struct Harness {
   RecordingMessageBoxes message_boxes{journal};
   ScriptedRandom random;
   FakeApplication app{journal};
-  Services services{browser, cache, file_dialog, message_boxes, clock, pump, random, app};
+  MemoryLineFile visit_file;
+  Services services{browser, cache, file_dialog, message_boxes, clock, pump, random, app, visit_file};
   Form2 form{services};
 
   // Fills the playlist.

@@ -20,6 +20,7 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
   struct Case {
     std::string arguments, file, interval;
     bool random = false;
+    std::string log{};
   };
   const std::string long_a(40000, 'a'), long_b(40000, 'b');
   const Case cases[] = {
@@ -36,6 +37,8 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
       {"x/t=7", "", "7"},
       {"/t=\t5\t", "", "\t5\t"},
       {long_a + " /t=12 /f=" + long_b, long_b, "12"},
+      {"/l=/var/log/my visits.jsonl /t=5 /l=b", "", "5", false, "/var/log/my visits.jsonl"},
+      {"/L=v.jsonl /t=5", "", "5"},
   };
   for (const Case& c : cases) {
     const std::string name = c.arguments.substr(0, 40);
@@ -48,6 +51,7 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
     EXPECT_EQ(h.form.chk_random.Caption(), c.random ? kRandomOn : kRandomOff) << name;
     EXPECT_EQ(h.form.AutoStartFlag, c.arguments.empty() ? kNo : kYes) << name;
     EXPECT_EQ(h.form.CommandLine, c.arguments) << name;
+    EXPECT_EQ(h.visit_file.path, c.log) << name;
     EXPECT_EQ(h.form.caption, "Kestrova Pro Version");
     EXPECT_FALSE(h.form.WebBrowser1.Visible());
     EXPECT_EQ(h.form.StopFlag, kNo);
@@ -71,6 +75,7 @@ TEST(Activate, StartsARunOnlyWhenTheProgramHadArguments) {
     const Lines runs = {"0 silent on",       "0 navigate a",     "2000 navigate b", "4000 browser stop",
                         "4000 silent on",    "4000 navigate a",  "6000 navigate b", "8000 browser stop"};
     EXPECT_EQ(h.journal.Timed(), arguments.empty() ? Lines{} : runs) << arguments;
+    EXPECT_TRUE(h.visit_file.lines.empty()) << "no visit log without /l=";
   }
 }
 

@@ -10,13 +10,15 @@
 #include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
+#include "platform/wx/pending_load.h"
+#include "platform/wx/visit_watch.h"
 
 namespace kestrova::wx {
 
 Program::Program(int argc, char** argv)
     : pump_(clock_),
       app_(argc, argv),
-      services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_},
+      services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_, visit_file_},
       form_(services_) {
   // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C
   // locale: every entry outside ASCII would then be taken as Windows-1252, text the user typed
@@ -37,6 +39,9 @@ void Program::Start() {
   (void)sandboxed;
   WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
+  auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
+  FollowLoadStarts(web);
+  WatchVisits(web, form_);
   browser_.Attach(frame_->WebView());
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);

@@ -32,6 +32,7 @@ class Program {
   WxEventPump pump_;
   ClockRandom random_;
   WxApplication app_;
+  StdioLineFile visit_file_;
   Services services_;
   Form2 form_;
   MainFrame* frame_ = nullptr;

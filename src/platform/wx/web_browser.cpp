@@ -1,11 +1,9 @@
 #include "platform/wx/web_browser.h"
 
-#include <chrono>
-
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
-#include "platform/wx/pump_until.h"
+#include "platform/wx/pending_load.h"
 #include "platform/wx/trace.h"
 #include "platform/wx/web_process_watch.h"
 
@@ -69,29 +67,6 @@ void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) { 
 
 GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return nullptr; }
 
-// The longest a navigation waits for the first page before it.
-constexpr std::chrono::milliseconds kFirstPageTimeout(2000);
-
-constexpr const char* kCommittedKey = "kestrova-committed-a-page";
-
-// The blank page the view opens with needs no web process of a site.
-void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
-  const char* uri = webkit_web_view_get_uri(web);
-  if (event == WEBKIT_LOAD_COMMITTED && uri != nullptr && g_strcmp0(uri, "about:blank") != 0) {
-    g_object_set_data(G_OBJECT(web), kCommittedKey, GINT_TO_POINTER(1));
-  }
-}
-
-bool ShownAPage(WebKitWebView* web) { return g_object_get_data(G_OBJECT(web), kCommittedKey) != nullptr; }
-
-// WebKit starts the web process for a site as the first page of it is loaded; on a busy machine
-// that took longer than a one-second interval, and the next navigation replaced the first page
-// before it was asked for. Until a page has been shown, a navigation lets the one before it reach
-// its server first. No window handler runs meanwhile.
-void WaitForFirstPage(WebKitWebView* web) {
-  PumpNonInputUntil([web] { return ShownAPage(web) || !webkit_web_view_is_loading(web); }, kFirstPageTimeout);
-}
-
 }  // namespace
 
 std::string NavigableUrl(const std::string& text) {
@@ -124,7 +99,6 @@ void WebKitBrowser::Attach(wxWebView* view) {
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
-  g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
   WatchWebProcess(web);
   // A page opened from a file must not read other local files. These are WebKit's defaults, set
   // here so that no other default or setting of the toolkit can turn them on.
@@ -140,15 +114,15 @@ void WebKitBrowser::Navigate(const std::string& url) {
   const std::string target = NavigableUrl(url);
   const bool afresh = !fresh_target_.empty() && target == fresh_target_;
   fresh_target_.clear();
+  AwaitRequestedLoad(web);
   EndWebProcessIfStuck(web);
-  if (!ShownAPage(web)) WaitForFirstPage(web);
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
   gchar* escaped = g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)
                        ? nullptr
                        : g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
-  WebKitURIRequest* request = webkit_uri_request_new(escaped ? escaped : target.c_str());
-  g_free(escaped);
+  const char* uri = escaped ? escaped : target.c_str();
+  WebKitURIRequest* request = webkit_uri_request_new(uri);
   // Only HTTP requests carry headers; other schemes have no cache entry to bypass.
   if (SoupMessageHeaders* headers = afresh ? webkit_uri_request_get_http_headers(request) : nullptr) {
     // These two ask the server and any proxy for a fresh answer, but WebKit itself still showed
@@ -159,7 +133,9 @@ void WebKitBrowser::Navigate(const std::string& url) {
     soup_message_headers_replace(headers, "If-Modified-Since", "Thu, 01 Jan 1970 00:00:00 GMT");
   }
   webkit_web_view_load_request(web, request);
+  NoteLoadRequested(web, uri);
   g_object_unref(request);
+  g_free(escaped);
 }
 
 void WebKitBrowser::Stop() {

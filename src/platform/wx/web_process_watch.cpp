@@ -67,6 +67,7 @@ void EndWebProcessIfStuck(WebKitWebView* web) {
     return;
   }
   probe->abandoned = true;  // the answer, or the error once the process is gone, frees it
+  Trace("web process did not answer; ended");
   webkit_web_view_terminate_web_process(web);
   SetShownPage(web, false);
 }

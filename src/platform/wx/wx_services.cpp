@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
 #include <filesystem>
 #include <algorithm>
 
@@ -22,6 +26,35 @@ namespace kestrova::wx {
 std::int64_t SteadyClock::NowMs() {
   return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+LocalTime SteadyClock::Local() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  return LocalTime{local.tm_year + 1900, local.tm_mon + 1,   local.tm_mday, local.tm_hour,
+                   local.tm_min,         local.tm_sec,       static_cast<int>(local.tm_gmtoff / 60)};
+}
+
+StdioLineFile::~StdioLineFile() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+std::string StdioLineFile::Open(const std::string& path) {
+  if (file_ != nullptr) std::fclose(file_);
+  file_ = std::fopen(path.c_str(), "a");
+  return file_ == nullptr ? std::strerror(errno) : "";
+}
+
+std::string StdioLineFile::Append(const std::string& line) {
+  if (file_ == nullptr) return "the file is not open";
+  // The program may end by _exit at any moment: each line reaches the system whole, at once.
+  if (std::fprintf(file_, "%s\n", line.c_str()) < 0 || std::fflush(file_) != 0) {
+    const std::string why = std::strerror(errno);
+    std::clearerr(file_);
+    return why;
+  }
+  return {};
 }
 
 void WxEventPump::ProcessEvents() {
@@ -110,6 +143,8 @@ void WxApplication::ShowAbout() {
 }
 
 void WxApplication::RunEnded() { Trace("run ended"); }
+
+void WxApplication::Warn(const std::string& text) { std::cerr << text << std::endl; }
 
 std::string ExecutableFolder() {
   std::error_code error;

@@ -1,6 +1,7 @@
 #pragma once
 // The services that need only wxWidgets and the standard library.
 
+#include <cstdio>
 #include <functional>
 #include <random>
 #include <string>
@@ -14,6 +15,21 @@ namespace kestrova::wx {
 class SteadyClock : public Clock {
  public:
   std::int64_t NowMs() override;
+  LocalTime Local() override;
+};
+
+// A file of the standard library's buffered output, flushed at each line.
+class StdioLineFile : public LineFile {
+ public:
+  StdioLineFile() = default;
+  StdioLineFile(const StdioLineFile&) = delete;
+  StdioLineFile& operator=(const StdioLineFile&) = delete;
+  ~StdioLineFile() override;
+  std::string Open(const std::string& path) override;
+  std::string Append(const std::string& line) override;
+
+ private:
+  std::FILE* file_ = nullptr;
 };
 
 // The program's events, nesting inside another call if need be. Waiting iterates GLib's main
@@ -71,6 +87,7 @@ class WxApplication : public Application {
   [[noreturn]] void EndProgram() override;
   void ShowAbout() override;
   void RunEnded() override;
+  void Warn(const std::string& text) override;
 
  private:
   std::string folder_;

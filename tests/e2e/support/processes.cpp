@@ -11,7 +11,7 @@
 namespace kestrova::e2e {
 namespace {
 
-std::optional<ProcessInfo> Read(pid_t pid) {
+std::optional<ProcessInfo> ReadFiles(pid_t pid) {
   const std::string dir = "/proc/" + std::to_string(pid);
   std::ifstream stat_file(dir + "/stat");
   std::string stat((std::istreambuf_iterator<char>(stat_file)), std::istreambuf_iterator<char>());
@@ -36,6 +36,16 @@ std::optional<ProcessInfo> Read(pid_t pid) {
   }
   info.command_line = cmdline;
   return info;
+}
+
+// Reading the files of a process that ends meanwhile fails with ESRCH, which the stream reports
+// by throwing.
+std::optional<ProcessInfo> Read(pid_t pid) {
+  try {
+    return ReadFiles(pid);
+  } catch (const std::exception&) {
+    return std::nullopt;
+  }
 }
 
 }  // namespace
