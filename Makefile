@@ -73,6 +73,7 @@ test: test-deps build test-sanitize test-fuzz
 SOAK_MINUTES ?= 60
 .PHONY: soak
 soak: test-deps build
+	@cmake --build $(BUILD) -j $(JOBS) --target kestrova_soak
 	@mkdir -p bench
 	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x $(BUILD)/tests/e2e/kestrova_soak $(CURDIR)/bench/RESULTS.md
 

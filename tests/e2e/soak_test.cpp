@@ -100,7 +100,7 @@ TEST_F(SoakTest, EveryOrdinaryPageIsRequestedOncePerPassAndOnTimeWhateverCameBef
   // sent after a 401, no download retried), the redirect loop followed within bounds, no window
   // opened, the script that printed went on.
   const auto visits_of = [&](std::size_t i) { return Only(seen, {mixture.ordinary[i]}).size(); };
-  for (const auto& [path, i] : {std::pair{"/auth.html", 4}, {"/404.html", 6}, {"/500.html", 7},
+  for (const auto& [path, i] : {std::pair<const char*, std::size_t>{"/auth.html", 4}, {"/404.html", 6}, {"/500.html", 7},
                                 {"/download", 8}, {"/huge.html", 9}}) {
     const std::size_t fetched = server.RequestsFor({path}).size();
     EXPECT_TRUE(fetched == visits_of(i) || fetched + 1 == visits_of(i)) << path << ": " << fetched;

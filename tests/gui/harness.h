@@ -113,7 +113,7 @@ inline Shown ReadShown(wxWindow* window) {
     shown.label = gtk_label_get_text(GTK_LABEL(widget));
   } else if (auto* list = dynamic_cast<wxListBox*>(window)) {
     for (unsigned row = 0; row < list->GetCount(); ++row) {
-      shown.value += list->GetString(row).utf8_string() + (list->IsSelected(row) ? " (selected)\n" : "\n");
+      shown.value += list->GetString(row).utf8_string() + (list->IsSelected(static_cast<int>(row)) ? " (selected)\n" : "\n");
     }
   }
   shown.tooltip = Take(gtk_widget_get_tooltip_text(widget));
@@ -190,8 +190,8 @@ class Window {
   bool SetClientSize(int width, int height) {
     frame().SetClientSize(width, height);
     return PumpUntil([&] {
-      return frame().GetClientSize() == wxSize(width, height) && form().ScaleWidth == width * 15.0f &&
-             form().ScaleHeight == height * 15.0f;
+      return frame().GetClientSize() == wxSize(width, height) && form().ScaleWidth == static_cast<float>(width) * 15.0f &&
+             form().ScaleHeight == static_cast<float>(height) * 15.0f;
     }) && WaitForLayout();
   }
   // Waits for three frames of the window: the places given before the first are allocations.

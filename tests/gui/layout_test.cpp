@@ -50,8 +50,8 @@ TEST_F(Layout, ResizingMaximizingAndMinimizingArrangeTheWidgets) {
   window.frame().Maximize();
   ASSERT_TRUE(PumpUntil([&] {
     const wxSize client = window.frame().GetClientSize();
-    return form.window_state == WindowState::Maximized && client.x >= 1200 && form.ScaleWidth == client.x * 15.0f &&
-           form.ScaleHeight == client.y * 15.0f;
+    return form.window_state == WindowState::Maximized && client.x >= 1200 && form.ScaleWidth == static_cast<float>(client.x) * 15.0f &&
+           form.ScaleHeight == static_cast<float>(client.y) * 15.0f;
   }));
   ASSERT_TRUE(window.WaitForLayout());
   ExpectArranged(window.frame().GetClientSize().x, window.frame().GetClientSize().y);

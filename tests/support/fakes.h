@@ -38,7 +38,7 @@ struct Journal {
     std::int64_t at_ms;
     std::string what;
   };
-  explicit Journal(const FakeClock& clock) : clock(clock) {}
+  explicit Journal(const FakeClock& virtual_clock) : clock(virtual_clock) {}
   // A run that never ends (its stop lost) fails the test here instead of hanging it.
   void Add(std::string what) {
     if (entries.size() >= 100'000) throw std::runtime_error("runaway: 100,000 journal entries");

@@ -48,11 +48,8 @@ void Program::Start() {
   app_.SetFrame(frame_);
   about_ = std::make_unique<AboutBox>(form_, frame_->Scale(), [this] { frame_->NoteOtherFormActivated(); });
   app_.SetAboutHandler([this] { about_->Show(); });
-  app_.SetBeforeEnd([this] {
-    if (frame_ && frame_->WebView()) {
-      auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
-      if (web) webkit_web_view_terminate_web_process(web);
-    }
+  app_.SetBeforeEnd([web] {
+    if (web) webkit_web_view_terminate_web_process(web);
   });
   Form_Load(form_);
   frame_->SyncCaption();
