@@ -53,6 +53,8 @@ std::string MemoryLineFile::Open(const std::string& name) {
 }
 
 std::string MemoryLineFile::Append(const std::string& line) {
+  // As a real file: one that did not open takes no line.
+  if (!fail_open.empty()) return "the file is not open";
   if (!fail_append.empty()) return fail_append;
   lines.push_back(line);
   return {};

@@ -29,6 +29,14 @@ TEST(VisitLine, IsOneJsonObjectWithTheOffsetAndAnEscapedUrl) {
        R"({"time":"2027-01-02T03:04:05-05:30","pass":12,"index":3,"url":"http://a/\"q\"\\\u000a\u0009","error":"refused","ms":7})"},
       {{utc, 2, 1, "h\xc3\xa9 \xe9 \xed\xa0\x80", LoadOutcome::Failed(LoadError::WebProcessEnded), 0},
        R"({"time":"2026-06-01T00:00:09+00:00","pass":2,"index":1,"url":"hé \ufffd \ufffd\ufffd\ufffd","error":"web-process-ended","ms":0})"},
+      {{utc, 1, 0, "\xf0\x9f\x98\x80\xe2\x82" "A\xe2\x82\x80", LoadOutcome::Status(200), 5},
+       R"({"time":"2026-06-01T00:00:09+00:00","pass":1,"index":0,"url":"😀\ufffd\ufffdA₀","status":200,"ms":5})"},
+      // At the edges of UTF-8: the lowest and highest two-byte forms, an overlong three- and four-byte
+      // form, one past the last code point, a three-byte form ending in its highest byte, a cut form.
+      {{utc, 1, 1, "\xc2\x80\xdf\xbf\xe0\x9f\xbf\xf0\x8f\xbf\xbf\xf4\x90\x80\x80\xe1\x80\xbf\xc2",
+        LoadOutcome::Status(200), 5},
+       "{\"time\":\"2026-06-01T00:00:09+00:00\",\"pass\":1,\"index\":1,\"url\":\"\xc2\x80\xdf\xbf"
+       "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\xe1\x80\xbf\\ufffd\",\"status\":200,\"ms\":5}"},
   };
   for (const Case& c : cases) EXPECT_EQ(VisitLine(c.visit), c.line);
 
