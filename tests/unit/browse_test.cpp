@@ -119,15 +119,6 @@ TEST(BrowseLoop, StartDuringAWaitSupersedesTheRun) {
   EXPECT_EQ(h.app.run_ends_ms, (std::vector<std::int64_t>{95000, 95900}));
 }
 
-TEST(BrowseLoop, PassCountGoesOnPastSixteenBits) {
-  Browsing h({"a"});
-  h.form.ckLoop.SetValue(CheckBox::kTicked);
-  h.pump.At(5000, [&] { h.form.PassCount = 32767; });
-  h.pump.At(35000, [&] { stop_button_Click(h.form); });
-  h.Run();
-  EXPECT_EQ(h.form.url1_count_txt.Text(), "32769");
-}
-
 // The number of items is read at the start of a pass: a list replaced during the pass is walked
 // up to that number or to its own end, whichever comes first.
 TEST(BrowseLoop, ListReplacedDuringAPass) {
