@@ -3,6 +3,7 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "browse/url_text.h"
 #include "platform/wx/pending_load.h"
 #include "platform/wx/trace.h"
 #include "platform/wx/web_process_watch.h"
@@ -12,22 +13,6 @@ namespace {
 
 WebKitWebView* Native(wxWebView* view) {
   return view ? static_cast<WebKitWebView*>(view->GetNativeBackend()) : nullptr;
-}
-
-// WebKit parses a URL afresh at several steps of a load, in the window's own thread: a URL of
-// megabytes froze the window for seconds. Servers refuse far shorter ones (8 to 64 KB), so text
-// past this length is no address anyone can visit.
-constexpr std::size_t kMaxUrlLength = 256 * 1024;
-
-bool HasScheme(const std::string& text) {
-  const std::size_t colon = text.find(':');
-  if (colon == std::string::npos || colon == 0) return false;
-  if (!g_ascii_isalpha(text[0])) return false;
-  for (std::size_t i = 1; i < colon; ++i) {
-    const char c = text[i];
-    if (!g_ascii_isalnum(c) && c != '+' && c != '-' && c != '.') return false;
-  }
-  return true;
 }
 
 gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self) {
@@ -70,22 +55,13 @@ GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return 
 }  // namespace
 
 std::string NavigableUrl(const std::string& text) {
-  std::size_t begin = text.find_first_not_of(" \t");
-  if (begin == std::string::npos || text.size() > kMaxUrlLength) return "about:blank";
-  std::string trimmed = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
-  if (trimmed[0] == '/') {
-    GError* error = nullptr;
-    gchar* uri = g_filename_to_uri(trimmed.c_str(), nullptr, &error);
-    if (uri == nullptr) {
-      g_clear_error(&error);
-      return "about:blank";
-    }
-    std::string result(uri);
-    g_free(uri);
-    return result;
-  }
-  if (HasScheme(trimmed)) return trimmed;
-  return "http://" + trimmed;
+  const ShapedUrl shaped = ShapeUrl(text);
+  if (shaped.kind == ShapedUrl::Kind::Url) return shaped.text;
+  gchar* uri = g_filename_to_uri(shaped.text.c_str(), nullptr, nullptr);
+  if (uri == nullptr) return kBlankPage;
+  std::string result(uri);
+  g_free(uri);
+  return result;
 }
 
 void WebKitBrowser::Attach(wxWebView* view) {

@@ -9,9 +9,7 @@ class wxWebView;
 
 namespace kestrova::wx {
 
-// Text that a browser's address bar would not load as typed becomes what a user expects:
-// no scheme gets "http://", an absolute path becomes a file:// URI, empty text a blank page. So
-// does text too long to be any server's address.
+// The address the browser loads for an entry's text (see ShapeUrl), a path as its file:// URI.
 std::string NavigableUrl(const std::string& text);
 
 class WebKitBrowser : public Browser {

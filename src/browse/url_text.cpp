@@ -1,0 +1,44 @@
+#include "browse/url_text.h"
+
+namespace kestrova {
+namespace {
+
+// WebKit parses a URL afresh at several steps of a load, in the window's own thread: a URL of
+// megabytes froze the window for seconds. Servers refuse far shorter ones (8 to 64 KB), so text
+// past this length is no address anyone can visit.
+constexpr std::size_t kMaxUrlLength = 256 * 1024;
+
+// ASCII alone: the user's locale must not change what counts as a scheme.
+bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool IsAsciiAlnum(char c) { return IsAsciiAlpha(c) || (c >= '0' && c <= '9'); }
+
+// The position of the colon that ends the text's scheme, or npos when it begins with none.
+std::size_t SchemeEnd(const std::string& text) {
+  const std::size_t colon = text.find(':');
+  if (colon == std::string::npos || colon == 0 || !IsAsciiAlpha(text[0])) return std::string::npos;
+  for (std::size_t i = 1; i < colon; ++i) {
+    const char c = text[i];
+    if (!IsAsciiAlnum(c) && c != '+' && c != '-' && c != '.') return std::string::npos;
+  }
+  return colon;
+}
+
+}  // namespace
+
+ShapedUrl ShapeUrl(const std::string& text) {
+  const std::size_t begin = text.find_first_not_of(" \t");
+  if (begin == std::string::npos || text.size() > kMaxUrlLength) return {ShapedUrl::Kind::Url, kBlankPage};
+  std::string trimmed = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
+  if (trimmed[0] == '/') return {ShapedUrl::Kind::FilePath, std::move(trimmed)};
+  if (SchemeEnd(trimmed) != std::string::npos) return {ShapedUrl::Kind::Url, std::move(trimmed)};
+  return {ShapedUrl::Kind::Url, "http://" + trimmed};
+}
+
+bool IsBareOrigin(const std::string& url) {
+  const std::size_t colon = SchemeEnd(url);
+  if (colon == std::string::npos || url.compare(colon, 3, "://") != 0) return false;
+  const std::size_t host = colon + 3;
+  return host < url.size() && url.find_first_of("/?#", host) == std::string::npos;
+}
+
+}  // namespace kestrova
