@@ -95,12 +95,6 @@ GroupBox::GroupBox(std::string name, Control* container, float l, float t, float
 Label::Label(std::string name, Control* container, float l, float t, float w, float h, std::string caption)
     : Control(ControlKind::Label, std::move(name), container, l, t, w, h), caption_(std::move(caption)) {}
 
-void Label::SetCaption(std::string caption) {
-  if (caption_ == caption) return;
-  caption_ = std::move(caption);
-  Changed(Prop::Caption);
-}
-
 Button::Button(ControlKind kind, std::string name, Control* container, float l, float t, float w, float h,
                std::string caption)
     : Control(kind, std::move(name), container, l, t, w, h), caption_(std::move(caption)) {}
@@ -154,14 +148,12 @@ void ListBox::RemoveItem(std::int64_t index) {
 void ListBox::Clear() {
   items_.clear();
   list_index_ = -1;
-  top_index_ = 0;
   Changed(Prop::Items);
 }
 
 void ListBox::ReplaceAll(std::vector<std::string> items) {
   items_ = std::move(items);
   list_index_ = -1;
-  top_index_ = 0;
   Changed(Prop::Items);
 }
 
@@ -174,12 +166,6 @@ void ListBox::SetListIndex(std::int64_t index) {
   Changed(Prop::Selection);
 }
 
-void ListBox::SetTopIndex(std::int64_t index) {
-  if (index < 0 || index >= ListCount()) return;
-  top_index_ = index;
-  Changed(Prop::TopIndex);
-}
-
 WebBrowserControl::WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h)
     : Control(ControlKind::WebBrowser, std::move(name), container, l, t, w, h) {}
 
@@ -189,12 +175,6 @@ MenuItem::MenuItem(std::string name, std::string caption, MenuItem* parent)
 void MenuItem::SetCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
-  if (listener_) listener_();
-}
-
-void MenuItem::SetEnabled(bool enabled) {
-  if (enabled_ == enabled) return;
-  enabled_ = enabled;
   if (listener_) listener_();
 }
 

@@ -10,10 +10,9 @@
 namespace kestrova {
 
 // Which property of a control changed; the toolkit layer updates only that much.
-enum class Prop { Text, Value, Caption, Enabled, Visible, Geometry, Items, Selection, TopIndex };
+enum class Prop { Text, Value, Caption, Enabled, Visible, Geometry, Items, Selection };
 
-enum class ControlKind { GroupBox, PictureButton, CommandButton, TextBox, Label, CheckBox, ListBox,
-                         WebBrowser, FileDialog };
+enum class ControlKind { GroupBox, PictureButton, CommandButton, TextBox, Label, CheckBox, ListBox, WebBrowser };
 
 class Control {
  public:
@@ -96,7 +95,6 @@ class Label : public Control {
  public:
   Label(std::string name, Control* container, float l, float t, float w, float h, std::string caption);
   const std::string& Caption() const override { return caption_; }
-  void SetCaption(std::string caption);
 
  private:
   std::string caption_;
@@ -130,7 +128,6 @@ class CheckBox : public Control {
  public:
   static constexpr int kUnticked = 0;
   static constexpr int kTicked = 1;
-  static constexpr int kGreyed = 2;
 
   CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption,
            int value);
@@ -168,13 +165,10 @@ class ListBox : public Control {
   void SetListIndex(std::int64_t index);
   // The user clicked an item: the widget already shows the selection.
   void SelectedByUser(std::int64_t index) { list_index_ = index; }
-  std::int64_t TopIndex() const { return top_index_; }
-  void SetTopIndex(std::int64_t index);
 
  private:
   std::vector<std::string> items_;
   std::int64_t list_index_ = -1;
-  std::int64_t top_index_ = 0;
 };
 
 class WebBrowserControl : public Control {
@@ -194,15 +188,12 @@ class MenuItem {
   void SetCaption(std::string caption);
   bool IsSeparator() const { return caption_ == "-"; }
   MenuItem* Parent() const { return parent_; }
-  bool Enabled() const { return enabled_; }
-  void SetEnabled(bool enabled);
   void SetListener(Listener listener) { listener_ = std::move(listener); }
 
  private:
   std::string name_;
   std::string caption_;
   MenuItem* parent_;
-  bool enabled_ = true;
   Listener listener_;
 };
 

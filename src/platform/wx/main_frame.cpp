@@ -203,8 +203,6 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
                                  wxWebViewBackendDefault, 0, name);
       widget = web_view_;
       break;
-    case ControlKind::FileDialog:
-      break;
   }
   if (!control.ToolTip().empty()) widget->SetToolTip(wxString::FromUTF8(control.ToolTip()));
   // GTK names a control with a caption after it, and follows the caption when it changes.
@@ -290,9 +288,6 @@ void MainFrame::Sync(Control& control, Prop prop) {
       }
       break;
     }
-    case Prop::TopIndex:
-      static_cast<wxListBox*>(widget)->SetFirstItem(static_cast<int>(static_cast<ListBox&>(control).TopIndex()));
-      break;
   }
 }
 
@@ -352,7 +347,6 @@ void MainFrame::CreateMenus() {
         entry->GetId());
     item->SetListener([entry, item] {
       entry->SetItemLabel(wxString::FromUTF8(item->Caption()));
-      entry->Enable(item->Enabled());
     });
   }
   SetMenuBar(bar);
