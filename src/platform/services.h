@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/file_store.h"
+
 namespace kestrova {
 
 // The embedded web browser's engine. Visibility and size are the WebBrowser1 control's.
@@ -128,6 +130,7 @@ struct Services {
   RandomSource& random;
   Application& app;
   LineFile& visit_file;
+  FileStore& files;
 };
 
 }  // namespace kestrova

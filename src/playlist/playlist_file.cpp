@@ -2,8 +2,6 @@
 
 #include <optional>
 
-#include "playlist/safe_file.h"
-
 namespace kestrova {
 namespace {
 
@@ -20,7 +18,7 @@ bool IsHiddenName(const std::string& path) {
 void LoadPlayList(Form2& form) {
   if (form.PlayListFile.empty() || IsHiddenName(form.PlayListFile)) return;
   // The whole file is read before the list is touched, so a failure part-way keeps the list.
-  const std::optional<std::string> bytes = ReadOrdinaryFile(form.PlayListFile);
+  const std::optional<std::string> bytes = form.services.files.Read(form.PlayListFile);
   if (!bytes) return;
   form.lstPlayList.ReplaceAll(ParsePlaylist(*bytes));
 }
@@ -28,7 +26,7 @@ void LoadPlayList(Form2& form) {
 void SavePlayList(Form2& form) {
   if (form.PlayListFile.empty()) return;
   // Failures are silent, as for every file command; the old file is kept whole.
-  (void)ReplaceFileContents(form.PlayListFile, FormatPlaylist(form.lstPlayList.Items()));
+  (void)form.services.files.Replace(form.PlayListFile, FormatPlaylist(form.lstPlayList.Items()));
 }
 
 }  // namespace kestrova

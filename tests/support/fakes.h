@@ -14,6 +14,7 @@
 
 #include "app/main_window.h"
 #include "platform/services.h"
+#include "support/memory_file_store.h"
 
 namespace kestrova::testing {
 
@@ -170,7 +171,8 @@ struct Harness {
   ScriptedRandom random;
   FakeApplication app{journal};
   MemoryLineFile visit_file;
-  Services services{browser, cache, file_dialog, message_boxes, clock, pump, random, app, visit_file};
+  MemoryFileStore files;
+  Services services{browser, cache, file_dialog, message_boxes, clock, pump, random, app, visit_file, files};
   Form2 form{services};
 
   // Fills the playlist.

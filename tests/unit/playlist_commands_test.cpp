@@ -7,7 +7,6 @@
 #include "browse/run_control.h"
 #include "playlist/file_commands.h"
 #include "playlist/list_editing.h"
-#include "playlist_test_files.h"
 #include "support/fakes.h"
 
 namespace kestrova {
@@ -15,16 +14,13 @@ namespace {
 
 using testing::Harness;
 using testing::Lines;
-using testing::ReadBytes;
-using testing::WriteBytes;
 
 // Open and Save share the dialog's remembered name. A dialog cancelled, or closed without a name,
 // neither reloads nor overwrites anything. The menu's Open stops a run first.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   Harness h;
-  testing::ScratchFolder dir;
-  const std::string a = dir / "a.txt", b = dir / "b.txt", c = dir / "c.txt";
-  WriteBytes(a, "http://a\r\n");
+  const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt";
+  h.files.files[a] = "http://a\r\n";
   h.file_dialog.answers = {a, b, std::nullopt, "", c};
   cmdOpen_Click(h.form);
   h.form.lstPlayList.AddItem("http://x");
@@ -33,9 +29,9 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   Load_Click(h.form);
   Save_Click(h.form);
   EXPECT_EQ(h.form.lstPlayList.Items(), Lines{"edited"});
-  EXPECT_EQ(ReadBytes(b), "http://a\r\nhttp://x\r\n");
+  EXPECT_EQ(h.files.files[b], "http://a\r\nhttp://x\r\n");
   Save_Click(h.form);
-  EXPECT_EQ(ReadBytes(c), "edited\r\n");
+  EXPECT_EQ(h.files.files[c], "edited\r\n");
   EXPECT_EQ(h.journal.Timed(), (Lines{"0 open dialog at ", "0 save dialog at " + a, "0 browser stop",
                                       "0 open dialog at " + b, "0 save dialog at " + b, "0 save dialog at " + b}));
 }
@@ -43,8 +39,6 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
 // Open from the menu stops a run before it shows the dialog; the button leaves the run going on
 // the list it loaded.
 TEST(FileCommands, OnlyTheMenusOpenStopsARun) {
-  testing::ScratchFolder dir;
-  WriteBytes(dir / "list.txt", "c\r\nd\r\n");
   const std::pair<void (*)(Form2&), Lines> cases[] = {
       {Load_Click, {"500 browser stop", "500 open dialog at "}},
       {cmdOpen_Click, {"500 open dialog at ", "1000 navigate d", "2000 browser stop"}},
@@ -55,7 +49,8 @@ TEST(FileCommands, OnlyTheMenusOpenStopsARun) {
     h.form.ckCache.SetValue(CheckBox::kUnticked);
     h.form.txt_interval.SetText("1");
     h.SetPlaylist({"a", "b"});
-    h.file_dialog.answers = {dir / "list.txt"};
+    h.files.files["/lists/list.txt"] = "c\r\nd\r\n";
+    h.file_dialog.answers = {"/lists/list.txt"};
     h.pump.At(500, [&] { open(h.form); });
     start_button_Click(h.form);
     EXPECT_EQ(h.form.lstPlayList.Items(), (Lines{"c", "d"}));

@@ -6,7 +6,6 @@
 
 #include "app/startup.h"
 #include "browse/option_toggles.h"
-#include "playlist_test_files.h"
 #include "support/fakes.h"
 
 namespace kestrova {
@@ -61,10 +60,9 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
 // With arguments the list named by /f= is loaded and every activation starts a run from the
 // first item, waiting the interval given by /t=; without arguments no activation starts one.
 TEST(Activate, StartsARunOnlyWhenTheProgramHadArguments) {
-  testing::ScratchFolder dir;
-  testing::WriteBytes(dir / "list.txt", "a\r\nb\r\n");
-  for (const std::string& arguments : {std::string(), "/t=2 /f=" + (dir / "list.txt")}) {
+  for (const std::string& arguments : {std::string(), std::string("/t=2 /f=/lists/list.txt")}) {
     Harness h;
+    h.files.files["/lists/list.txt"] = "a\r\nb\r\n";
     h.form.ckLoop.SetValue(CheckBox::kUnticked);
     h.form.ckCache.SetValue(CheckBox::kUnticked);
     if (arguments.empty()) h.SetPlaylist({"a", "b"});

@@ -1,4 +1,4 @@
-#include "playlist/safe_file.h"
+#include "platform/posix/posix_file_store.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -116,7 +116,7 @@ void SyncFolder(const fs::path& folder) {
 
 }  // namespace
 
-std::optional<std::string> ReadOrdinaryFile(const std::string& path) {
+std::optional<std::string> PosixFileStore::Read(const std::string& path) {
   struct stat st {};
   // Opening some devices acts on them, so a name that plainly is no ordinary file is not opened.
   if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
@@ -137,7 +137,7 @@ std::optional<std::string> ReadOrdinaryFile(const std::string& path) {
   }
 }
 
-bool ReplaceFileContents(const std::string& path, std::string_view bytes) {
+bool PosixFileStore::Replace(const std::string& path, std::string_view bytes) {
   const std::optional<SaveTarget> target = ResolveSaveTarget(path);
   if (!target) return false;
   // A folder, FIFO or device in the way is never swapped for an ordinary file.

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "app/main_window.h"
+#include "platform/posix/posix_file_store.h"
 #include "platform/wx/web_browser.h"
 #include "platform/wx/wx_services.h"
 
@@ -33,6 +34,7 @@ class Program {
   ClockRandom random_;
   WxApplication app_;
   StdioLineFile visit_file_;
+  PosixFileStore files_;
   Services services_;
   Form2 form_;
   MainFrame* frame_ = nullptr;
