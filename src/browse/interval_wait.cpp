@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <charconv>
-#include <clocale>
 #include <cmath>
 #include <limits>
 
@@ -39,20 +38,14 @@ std::int64_t NextSliceEnd(Clock& clock, std::int64_t& deadline, std::int64_t sli
 
 }  // namespace
 
-std::optional<double> ParseInterval(const std::string& text) {
+std::optional<double> ParseInterval(const std::string& text, char decimal_separator) {
   std::size_t begin = text.find_first_not_of(' ');
   if (begin == std::string::npos) return std::nullopt;
   std::size_t end = text.find_last_not_of(' ') + 1;
   std::string number = text.substr(begin, end - begin);
   // The conversion below takes no plus sign; dropping it must not let a minus through behind it.
   if (number[0] == '+' && !number.starts_with("+-")) number.erase(0, 1);
-  // The locale's decimal separator is accepted beside the point.
-  if (const std::lconv* conv = std::localeconv(); conv && conv->decimal_point && conv->decimal_point[0] &&
-                                                  conv->decimal_point[0] != '.' && !conv->decimal_point[1]) {
-    for (char& c : number) {
-      if (c == conv->decimal_point[0]) c = '.';
-    }
-  }
+  std::replace(number.begin(), number.end(), decimal_separator, '.');
   double value = 0;
   const char* first = number.data();
   const char* last = number.data() + number.size();
@@ -78,7 +71,7 @@ void pause(Form2& form) {
     s.pump.ProcessEvents();
     if (form.StopFlag == kYes) return;
 
-    std::optional<double> interval = ParseInterval(form.txt_interval.Text());
+    std::optional<double> interval = ParseInterval(form.txt_interval.Text(), s.app.DecimalSeparator());
     if (!interval || *interval < 1) {
       form.txt_interval.SetText("1");
       interval = 1.0;

@@ -11,9 +11,9 @@ namespace kestrova {
 
 void pause(Form2& form);
 
-// The interval box read as a number of seconds: blanks around the number are allowed.
-// Nothing when the text is not a finite number.
-std::optional<double> ParseInterval(const std::string& text);
+// The interval box read as a number of seconds: blanks around the number are allowed, and the
+// decimal separator is the point or the user's own. Nothing when the text is not a finite number.
+std::optional<double> ParseInterval(const std::string& text, char decimal_separator = '.');
 
 // The fixed length of a stage in seconds: the interval rounded half to even, or nothing when it
 // does not fit a signed 32-bit number.

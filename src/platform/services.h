@@ -118,6 +118,8 @@ class Application {
   virtual void RunEnded() {}
   // Says something to whoever started the program, without a dialog (standard error).
   virtual void Warn(const std::string& text) = 0;
+  // The decimal separator of the numbers the user writes ("2,5" in much of Europe).
+  virtual char DecimalSeparator() { return '.'; }
 };
 
 struct Services {

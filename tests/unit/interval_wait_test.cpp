@@ -47,6 +47,9 @@ TEST(IntervalWait, SlicesTheFixedIntervalAndRepairsUnusableText) {
   }
   // Found by fuzz_interval: once read as -7.
   EXPECT_EQ(ParseInterval("+-7"), std::nullopt);
+  // The comma is a decimal separator only where the user writes numbers with one.
+  EXPECT_EQ(ParseInterval(" 2,5 ", ','), 2.5);
+  EXPECT_EQ(ParseInterval("2,5"), std::nullopt);
 }
 
 // A stop is seen at the start of a stage, and the text is read afresh there. A click is handled

@@ -1,5 +1,7 @@
 #include "platform/wx/wx_services.h"
 
+#include <langinfo.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -145,6 +147,19 @@ void WxApplication::ShowAbout() {
 void WxApplication::RunEnded() { Trace("run ended"); }
 
 void WxApplication::Warn(const std::string& text) { std::cerr << text << std::endl; }
+
+char WxApplication::DecimalSeparator() {
+  // The process keeps the C locale for numbers, so the user's own is looked up apart.
+  static const char separator = [] {
+    const locale_t user = newlocale(LC_NUMERIC_MASK, "", locale_t{});
+    if (user == locale_t{}) return '.';
+    const char* point = nl_langinfo_l(RADIXCHAR, user);
+    const char single = point[0] != '\0' && point[1] == '\0' ? point[0] : '.';
+    freelocale(user);
+    return single;
+  }();
+  return separator;
+}
 
 std::string ExecutableFolder() {
   std::error_code error;

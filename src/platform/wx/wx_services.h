@@ -88,6 +88,7 @@ class WxApplication : public Application {
   void ShowAbout() override;
   void RunEnded() override;
   void Warn(const std::string& text) override;
+  char DecimalSeparator() override;
 
  private:
   std::string folder_;
