@@ -10,7 +10,8 @@ BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps test-deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate
+.PHONY: all deps test-deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate \
+	format format-check
 
 all: build
 
@@ -56,6 +57,16 @@ fuzz: test-deps
 	@$(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
 	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
 	@ctest --test-dir $(BUILD_FUZZ) -L fuzz --output-on-failure -j 1
+
+# The sources as clang-format (.clang-format) writes them: format rewrites them, format-check
+# (run by CI) fails on any difference.
+FORMAT_SOURCES = $(shell find src tests fuzz bench -name '*.cpp' -o -name '*.h')
+
+format: test-deps
+	@clang-format -i $(FORMAT_SOURCES)
+
+format-check: test-deps
+	@clang-format --dry-run --Werror $(FORMAT_SOURCES)
 
 # The benchmarks of bench/, beside Chromium (installed here when missing), under a private
 # display. QUICK=1 runs each figure fewer times, in a few minutes; BENCH_ARGS passes more options
