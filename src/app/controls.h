@@ -12,15 +12,23 @@ namespace kestrova {
 // Which property of a control changed; the toolkit layer updates only that much.
 enum class Prop { Text, Value, Caption, Enabled, Visible, Geometry, Items, Selection, TopIndex };
 
-enum class ControlKind { GroupBox, PictureButton, CommandButton, TextBox, Label, CheckBox, ListBox,
-                         WebBrowser, FileDialog };
+enum class ControlKind {
+  GroupBox,
+  PictureButton,
+  CommandButton,
+  TextBox,
+  Label,
+  CheckBox,
+  ListBox,
+  WebBrowser,
+  FileDialog
+};
 
 class Control {
  public:
   using Listener = std::function<void(Prop)>;
 
-  Control(ControlKind kind, std::string name, Control* container, float left, float top, float width,
-          float height);
+  Control(ControlKind kind, std::string name, Control* container, float left, float top, float width, float height);
   virtual ~Control() = default;
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
@@ -84,8 +92,7 @@ class Control {
 
 class GroupBox : public Control {
  public:
-  GroupBox(std::string name, Control* container, float l, float t, float w, float h,
-           std::string caption = {});
+  GroupBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption = {});
   const std::string& Caption() const override { return caption_; }
 
  private:
@@ -132,8 +139,7 @@ class CheckBox : public Control {
   static constexpr int kTicked = 1;
   static constexpr int kGreyed = 2;
 
-  CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption,
-           int value);
+  CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption, int value);
   int Value() const { return value_; }
   // A new value raises the click handling; setting the value it already has does nothing.
   void SetValue(int value);

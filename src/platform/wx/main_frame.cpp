@@ -18,14 +18,14 @@
 #include "help/help_documents.h"
 #include "layout/arrange.h"
 #include "layout/top_panel.h"
-#include "playlist/file_commands.h"
-#include "playlist/list_editing.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
 #include "platform/wx/pump_until.h"
 #include "platform/wx/text_codec.h"
 #include "platform/wx/trace.h"
+#include "playlist/file_commands.h"
+#include "playlist/list_editing.h"
 
 namespace kestrova::wx {
 namespace {
@@ -76,8 +76,7 @@ void RunTraced(const std::string& name, const std::function<void()>& handler) {
 
 }  // namespace
 
-MainFrame::MainFrame(Form2& form)
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
+MainFrame::MainFrame(Form2& form) : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
   SetName("form2");
   SetIcons(WindowIcons());
   panel_ = new wxPanel(this, wxID_ANY);
@@ -88,8 +87,14 @@ MainFrame::MainFrame(Form2& form)
   PlaceAll();
 
   Bind(wxEVT_SIZE, &MainFrame::OnSize, this);
-  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) { e.Skip(); OnResizeNotification(); });
-  Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) { e.Skip(); CallAfter([this] { OnResizeNotification(); }); });
+  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) {
+    e.Skip();
+    OnResizeNotification();
+  });
+  Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) {
+    e.Skip();
+    CallAfter([this] { OnResizeNotification(); });
+  });
   Bind(wxEVT_ACTIVATE, &MainFrame::OnActivate, this);
   Bind(wxEVT_SHOW, [this](wxShowEvent& e) {
     e.Skip();
@@ -162,8 +167,8 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
   switch (control.Kind()) {
     case ControlKind::GroupBox: {
       auto& box = static_cast<GroupBox&>(control);
-      widget = new CaptionOfItsOwn<wxStaticBox>(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()),
-                                                wxDefaultPosition, wxDefaultSize, 0, name);
+      widget = new CaptionOfItsOwn<wxStaticBox>(panel_, wxID_ANY, wxString::FromUTF8(box.Caption()), wxDefaultPosition,
+                                                wxDefaultSize, 0, name);
       break;
     }
     case ControlKind::PictureButton:
@@ -203,8 +208,7 @@ wxWindow* MainFrame::CreateWidget(Control& control) {
                                  wxWebViewBackendDefault, 0, name);
       widget = web_view_;
       break;
-    case ControlKind::FileDialog:
-      break;
+    case ControlKind::FileDialog: break;
   }
   if (!control.ToolTip().empty()) widget->SetToolTip(wxString::FromUTF8(control.ToolTip()));
   // GTK names a control with a caption after it, and follows the caption when it changes.
@@ -245,9 +249,7 @@ void MainFrame::Sync(Control& control, Prop prop) {
     case Prop::Text:
       static_cast<wxTextCtrl*>(widget)->ChangeValue(ToDisplay(static_cast<TextBox&>(control).Text()));
       break;
-    case Prop::Value:
-      static_cast<wxCheckBox*>(widget)->SetValue(static_cast<CheckBox&>(control).Ticked());
-      break;
+    case Prop::Value: static_cast<wxCheckBox*>(widget)->SetValue(static_cast<CheckBox&>(control).Ticked()); break;
     case Prop::Caption:
       if (control.Kind() == ControlKind::CheckBox) {
         widget->SetLabel(wxString::FromUTF8(static_cast<CheckBox&>(control).Caption()));
@@ -255,16 +257,12 @@ void MainFrame::Sync(Control& control, Prop prop) {
         widget->SetLabel(wxString::FromUTF8(static_cast<Label&>(control).Caption()));
       }
       break;
-    case Prop::Enabled:
-      widget->Enable(control.Enabled());
-      break;
+    case Prop::Enabled: widget->Enable(control.Enabled()); break;
     case Prop::Visible:
       // A container's visibility reaches everything inside it.
       for (auto& [model, shown_widget] : widgets_) shown_widget->Show(model->Shown());
       break;
-    case Prop::Geometry:
-      PlaceAll();
-      break;
+    case Prop::Geometry: PlaceAll(); break;
     case Prop::Items: {
       auto* list = static_cast<wxListBox*>(widget);
       wxArrayString items;
@@ -319,9 +317,9 @@ void MainFrame::CreateMenus() {
   auto* bar = new wxMenuBar;
   std::map<const MenuItem*, wxMenu*> menus;
   std::map<const MenuItem*, std::function<void(Form2&)>> handlers = {
-      {&form_.Start, Start_Click},       {&form_.Stop, Stop_Click},         {&form_.Load, Load_Click},
-      {&form_.Save, Save_Click},         {&form_.mnuHide, mnuHide_Click},   {&form_.Exit, Exit_Click},
-      {&form_.Contents, Contents_Click}, {&form_.License, License_Click},   {&form_.About, About_Click},
+      {&form_.Start, Start_Click},       {&form_.Stop, Stop_Click},       {&form_.Load, Load_Click},
+      {&form_.Save, Save_Click},         {&form_.mnuHide, mnuHide_Click}, {&form_.Exit, Exit_Click},
+      {&form_.Contents, Contents_Click}, {&form_.License, License_Click}, {&form_.About, About_Click},
   };
   for (MenuItem* item : form_.Menus()) {
     if (item->Parent() == nullptr) {
