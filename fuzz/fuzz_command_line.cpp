@@ -15,6 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kestrova::testing::Harness h;
   h.form.CommandLine = text;
   kestrova::ParseCommandLine(h.form);
+  // A switch at any position at all, before the text and past its end included.
+  if (size > 0) kestrova::GetSwitchValue(text, std::int64_t{data[0]} - 2);
   // A whole wait in random mode on the fakes' clock reads the box both as a fixed and as a
   // random length, the latter from the top of the draws.
   h.form.txt_interval.SetText(text);
