@@ -137,9 +137,9 @@ int main(int argc, char** argv) {
       if (shown.id != window->id) extra_windows.push_back(shown.name);
     }
     const auto& [at, memory] = samples.back();
-    std::cerr << "soak: " << std::fixed << std::setprecision(1) << at << " min, PSS " << memory.pss
-              << " MB, anonymous " << memory.anonymous << " MB, "
-              << server.RequestsFor({mixture.ordinary.front()}).size() << " passes begun\n";
+    std::cerr << "soak: " << std::fixed << std::setprecision(1) << at << " min, PSS " << memory.pss << " MB, anonymous "
+              << memory.anonymous << " MB, " << server.RequestsFor({mixture.ordinary.front()}).size()
+              << " passes begun\n";
   }
   const bool ran_to_the_end = program.Running();
 
@@ -182,17 +182,19 @@ int main(int argc, char** argv) {
   out << std::fixed << std::setprecision(1);
   out << "\n## Soak\n\n"
       << "Run of " << Now() << ": `make soak SOAK_MINUTES=" << minutes << "`, " << length_min
-      << " minutes of browsing at /t=1, No Cache and Loop on, over " << mixture.entries.size() << " entries: "
-      << mixture.ordinary.size() << " ordinary pages, each followed by a hostile entry (";
+      << " minutes of browsing at /t=1, No Cache and Loop on, over " << mixture.entries.size()
+      << " entries: " << mixture.ordinary.size() << " ordinary pages, each followed by a hostile entry (";
   for (std::size_t i = 0; i < mixture.hostile_names.size(); ++i) out << (i ? ", " : "") << mixture.hostile_names[i];
   out << ").";
   if (executable != KESTROVA_EXE) out << " Program measured: " << executable << ".";
   double load[3] = {0, 0, 0};
-  if (getloadavg(load, 3) == 3) out << " Load average at the end " << load[0] << " " << load[1] << " " << load[2] << ".";
+  if (getloadavg(load, 3) == 3)
+    out << " Load average at the end " << load[0] << " " << load[1] << " " << load[2] << ".";
   out << "\n\n| measure | value |\n|---|---|\n"
       << "| passes completed | " << count.passes << " |\n"
       << "| requests per ordinary page | " << count.fewest << " to " << count.most
-      << (count.missing == 0 ? " (list order, none missing)" : " (" + std::to_string(count.missing) + " visits missing)")
+      << (count.missing == 0 ? " (list order, none missing)"
+                             : " (" + std::to_string(count.missing) + " visits missing)")
       << " |\n"
       << "| ordinary pages that ran their script | " << reports << " of " << seen.size() << " fetched |\n"
       << "| memory (PSS, program + web engine processes) after the first pass | " << samples.front().second.pss
@@ -213,8 +215,8 @@ int main(int argc, char** argv) {
   out << "\n\nMemory every minute (MB; anonymous in all, then of the program, its web processes and its "
          "network process):\n\n| minute | PSS | anonymous | program | web | network |\n|---|---|---|---|---|---|\n";
   for (const auto& [at, memory] : samples) {
-    out << "| " << at << " | " << memory.pss << " | " << memory.anonymous << " | " << memory.program_anonymous
-        << " | " << memory.web_anonymous << " | " << memory.network_anonymous << " |\n";
+    out << "| " << at << " | " << memory.pss << " | " << memory.anonymous << " | " << memory.program_anonymous << " | "
+        << memory.web_anonymous << " | " << memory.network_anonymous << " |\n";
   }
   std::cout << out.str();
   std::ofstream(argv[1], std::ios::app) << out.str();

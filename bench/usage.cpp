@@ -111,8 +111,8 @@ double CpuMeter::PercentOfOneCore() const {
 void SampleFor(CpuMeter& meter, std::chrono::steady_clock::duration duration) {
   const auto end = std::chrono::steady_clock::now() + duration;
   while (std::chrono::steady_clock::now() < end) {
-    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-        std::chrono::milliseconds(200), end - std::chrono::steady_clock::now()));
+    std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(200),
+                                                                              end - std::chrono::steady_clock::now()));
     meter.Sample();
   }
 }

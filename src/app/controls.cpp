@@ -108,8 +108,8 @@ void TextBox::SetText(std::string text) {
   Changed(Prop::Text);
 }
 
-CheckBox::CheckBox(std::string name, Control* container, float l, float t, float w, float h,
-                   std::string caption, int value)
+CheckBox::CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption,
+                   int value)
     : Control(ControlKind::CheckBox, std::move(name), container, l, t, w, h), caption_(std::move(caption)),
       value_(value) {}
 

@@ -23,15 +23,15 @@ Form2::Form2(Services& s) : services(s) {
 }
 
 std::vector<Control*> Form2::TabOrder() {
-  return {&Frame1,    &start_button,   &stop_button,  &cmdOpen,      &cmdSave,       &Frame2,
-          &WebBrowser1, &FraCurrent,   &url1_count_txt, &txt_url1,   &fraInterval,   &chk_random,
-          &txt_interval, &Label1,      &FraPlaylist,  &txtItemToAdd, &cmdAddItem,    &cmdRemoveItem,
-          &lstPlayList, &ckLoop,       &ckExit,       &ckCache};
+  return {&Frame1,       &start_button, &stop_button,    &cmdOpen,      &cmdSave,     &Frame2,
+          &WebBrowser1,  &FraCurrent,   &url1_count_txt, &txt_url1,     &fraInterval, &chk_random,
+          &txt_interval, &Label1,       &FraPlaylist,    &txtItemToAdd, &cmdAddItem,  &cmdRemoveItem,
+          &lstPlayList,  &ckLoop,       &ckExit,         &ckCache};
 }
 
 std::vector<MenuItem*> Form2::Menus() {
-  return {&File, &Start, &Stop, &msep, &Load, &Save, &mseperator2, &mnuHide, &mseperator, &Exit,
-          &Help, &Contents, &License, &msep2, &About};
+  return {&File,       &Start, &Stop, &msep,     &Load,    &Save,  &mseperator2, &mnuHide,
+          &mseperator, &Exit,  &Help, &Contents, &License, &msep2, &About};
 }
 
 }  // namespace kestrova

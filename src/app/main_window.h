@@ -27,7 +27,7 @@ struct Form2 {
 
   // The window itself.
   std::string caption = "Kestrova";
-  float ScaleWidth = 10560;   // client area, twips
+  float ScaleWidth = 10560;  // client area, twips
   float ScaleHeight = 8640;
   WindowState window_state = WindowState::Normal;
   // The too-small warning is open: its message box runs a nested loop in which the window system

@@ -52,9 +52,7 @@ void Form_Activate(Form2& form) {
 
 bool ActivationCounts(Form2& form, WindowNews news) {
   switch (news) {
-    case WindowNews::OtherFormActivated:
-      form.other_form_was_active = true;
-      return false;
+    case WindowNews::OtherFormActivated: form.other_form_was_active = true; return false;
     case WindowNews::Shown:
     case WindowNews::Activated:
       // Where the focus comes first, it is the first showing all the same; coming back from

@@ -10,7 +10,7 @@ namespace {
 
 // The controls whose change would disturb a run, in the order they are locked.
 std::array<Control*, 6> RunLockedControls(Form2& form) {
-  return {&form.cmdRemoveItem, &form.cmdAddItem, &form.chk_random,
+  return {&form.cmdRemoveItem,  &form.cmdAddItem,   &form.chk_random,
           &form.url1_count_txt, &form.txt_interval, &form.txt_url1};
 }
 

@@ -75,8 +75,8 @@ std::string JsonString(const std::string& text) {
 std::string IsoTime(const LocalTime& t) {
   const int offset = t.utc_offset_minutes < 0 ? -t.utc_offset_minutes : t.utc_offset_minutes;
   char text[40];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.year, t.month, t.day, t.hour,
-                t.minute, t.second, t.utc_offset_minutes < 0 ? '-' : '+', offset / 60, offset % 60);
+  std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02d%c%02d:%02d", t.year, t.month, t.day, t.hour, t.minute,
+                t.second, t.utc_offset_minutes < 0 ? '-' : '+', offset / 60, offset % 60);
   return text;
 }
 

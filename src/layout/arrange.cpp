@@ -38,7 +38,7 @@ void ArrangeControls(Form2& form) {
   form.Frame1.SetWidth(form.ScaleWidth - kPanelWidthMargin);
   form.FraPlaylist.SetWidth(form.Frame1.Width() - form.FraPlaylist.Left() - kPlaylistRightMargin);
   const std::array<Control*, 5> beside_list{&form.cmdRemoveItem, &form.cmdAddItem, &form.ckLoop, &form.ckExit,
-                                             &form.ckCache};
+                                            &form.ckCache};
   for (Control* control : beside_list) {
     control->SetLeft(form.FraPlaylist.Width() - kPlaylistButtonsFromRight);
   }

@@ -57,8 +57,6 @@ void txtItemToAdd_DragDrop(Form2& form, const Control& source) {
   form.lstPlayList.AddItem(TrimTrailingBlanks(*text));
 }
 
-void txtItemToAdd_OLEDragDrop(Form2& form) {
-  form.services.message_boxes.Show(kForeignDropMessage, form.app_title);
-}
+void txtItemToAdd_OLEDragDrop(Form2& form) { form.services.message_boxes.Show(kForeignDropMessage, form.app_title); }
 
 }  // namespace kestrova

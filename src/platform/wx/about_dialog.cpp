@@ -38,8 +38,7 @@ AboutWindow::AboutWindow(Form2& form, const Twips& twips, std::function<void()> 
     : twips_(twips), on_activated_(std::move(on_activated)) {
   frmAbout_Load(model_, form);
   // No owner: the dialog neither stays above the main window nor blocks it.
-  Create(nullptr, wxID_ANY, wxString::FromUTF8(model_.caption), wxDefaultPosition, wxDefaultSize, kStyle,
-         "frmAbout");
+  Create(nullptr, wxID_ANY, wxString::FromUTF8(model_.caption), wxDefaultPosition, wxDefaultSize, kStyle, "frmAbout");
   // Window managers read the hint, not wx's style flag.
   gtk_window_set_skip_taskbar_hint(GTK_WINDOW(GetHandle()), TRUE);
   CreateControls();
@@ -47,7 +46,8 @@ AboutWindow::AboutWindow(Form2& form, const Twips& twips, std::function<void()> 
   CentreOnScreen();
 
   Bind(wxEVT_PAINT, &AboutWindow::OnPaint, this);
-  Bind(wxEVT_BUTTON, [this](wxCommandEvent&) { Unload(); }, wxID_OK);
+  Bind(
+      wxEVT_BUTTON, [this](wxCommandEvent&) { Unload(); }, wxID_OK);
   Bind(wxEVT_CLOSE_WINDOW, [this](wxCloseEvent&) { Unload(); });
   Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& event) {
     event.Skip();

@@ -35,7 +35,6 @@ void InstallCompactStyle() {
 }
 
 void MakeCompact(wxWindow* window) {
-
   auto* widget = static_cast<GtkWidget*>(window->GetHandle());
   if (widget != nullptr) gtk_style_context_add_class(gtk_widget_get_style_context(widget), "kestrova-compact");
 }

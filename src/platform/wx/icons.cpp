@@ -39,35 +39,35 @@ struct Pen {
 };
 
 void DrawTrafficLight(Pen& p, bool green_lit) {
-  p.Rect(13, 26, 6, 6, kGray, kBlack);              // post
-  p.Rect(8, 0, 16, 27, kBlack, kBlack);             // housing
+  p.Rect(13, 26, 6, 6, kGray, kBlack);   // post
+  p.Rect(8, 0, 16, 27, kBlack, kBlack);  // housing
   p.Circle(16, 5, 3.4, green_lit ? kMaroon : kRed, kGray);
   p.Circle(16, 13.5, 3.4, kOlive, kGray);
   p.Circle(16, 22, 3.4, green_lit ? kLime : kGreen, kGray);
 }
 
 void DrawOpenFolder(Pen& p) {
-  p.Poly({{2, 8}, {11, 8}, {13, 11}, {26, 11}, {26, 27}, {2, 27}}, kOlive, kBlack);           // back
-  p.Rect(6, 13, 18, 12, kWhite, kGray);                                                       // paper
-  p.Poly({{2, 27}, {7, 16}, {31, 16}, {26, 27}}, kYellow, kBlack);                            // front flap
+  p.Poly({{2, 8}, {11, 8}, {13, 11}, {26, 11}, {26, 27}, {2, 27}}, kOlive, kBlack);  // back
+  p.Rect(6, 13, 18, 12, kWhite, kGray);                                              // paper
+  p.Poly({{2, 27}, {7, 16}, {31, 16}, {26, 27}}, kYellow, kBlack);                   // front flap
 }
 
 void DrawFloppyAtDrive(Pen& p) {
-  p.Rect(1, 18, 30, 12, kSilver, kBlack);   // drive body
-  p.Rect(5, 21, 22, 2, kBlack, kBlack);     // slot
-  p.Rect(24, 26, 4, 2, kLime, kGreen);      // busy lamp
-  p.Rect(7, 2, 18, 19, kNavy, kBlack);      // disk going in
-  p.Rect(11, 2, 10, 6, kSilver, kGray);     // shutter
-  p.Rect(10, 11, 12, 8, kWhite, kGray);     // label
+  p.Rect(1, 18, 30, 12, kSilver, kBlack);  // drive body
+  p.Rect(5, 21, 22, 2, kBlack, kBlack);    // slot
+  p.Rect(24, 26, 4, 2, kLime, kGreen);     // busy lamp
+  p.Rect(7, 2, 18, 19, kNavy, kBlack);     // disk going in
+  p.Rect(11, 2, 10, 6, kSilver, kGray);    // shutter
+  p.Rect(10, 11, 12, 8, kWhite, kGray);    // label
 }
 
 void DrawGlobe(Pen& p) {
-  p.Rect(8, 28, 16, 3, kGray, kBlack);                 // base
-  p.Rect(15, 23, 2, 6, kGray, kBlack);                 // stem
-  p.Circle(16, 13, 11, kBlue, kNavy);                  // sea
+  p.Rect(8, 28, 16, 3, kGray, kBlack);  // base
+  p.Rect(15, 23, 2, 6, kGray, kBlack);  // stem
+  p.Circle(16, 13, 11, kBlue, kNavy);   // sea
   p.Poly({{9, 7}, {15, 5}, {17, 10}, {13, 14}, {10, 12}}, kGreen, kGreen);
   p.Poly({{18, 14}, {24, 12}, {25, 18}, {20, 21}}, kGreen, kGreen);
-  p.Circle(12, 8, 1.2, kAqua, kAqua);                  // highlight
+  p.Circle(12, 8, 1.2, kAqua, kAqua);  // highlight
   p.dc.SetBrush(*wxTRANSPARENT_BRUSH);
   p.dc.SetPen(wxPen(kTeal, std::max(1, p.S(1.5))));
   p.dc.DrawArc(p.S(3), p.S(24), p.S(29), p.S(2), p.S(16), p.S(13));  // meridian ring

@@ -89,8 +89,8 @@ void AwaitRequestedLoad(WebKitWebView* web, std::chrono::milliseconds timeout) {
   PumpNonInputUntil([requests] { return requests->stage != Stage::Requested; }, timeout);
   const bool started = requests->stage != Stage::Requested;
   if (requests->stage == Stage::Started) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        requests->started_at + kSendGrace - std::chrono::steady_clock::now());
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(requests->started_at + kSendGrace -
+                                                                            std::chrono::steady_clock::now());
     if (left.count() > 0) PumpNonInputUntil([requests] { return requests->stage == Stage::None; }, left);
   }
   if (TraceEnabled()) {

@@ -4,14 +4,14 @@
 #include <locale.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
-#include <iostream>
 #include <filesystem>
-#include <algorithm>
+#include <iostream>
 
 #include <glib.h>
 #include <wx/app.h>
@@ -34,8 +34,13 @@ LocalTime SteadyClock::Local() {
   const std::time_t now = std::time(nullptr);
   std::tm local{};
   localtime_r(&now, &local);
-  return LocalTime{local.tm_year + 1900, local.tm_mon + 1,   local.tm_mday, local.tm_hour,
-                   local.tm_min,         local.tm_sec,       static_cast<int>(local.tm_gmtoff / 60)};
+  return LocalTime{local.tm_year + 1900,
+                   local.tm_mon + 1,
+                   local.tm_mday,
+                   local.tm_hour,
+                   local.tm_min,
+                   local.tm_sec,
+                   static_cast<int>(local.tm_gmtoff / 60)};
 }
 
 StdioLineFile::~StdioLineFile() {

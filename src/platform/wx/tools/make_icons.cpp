@@ -10,9 +10,9 @@
 #include <filesystem>
 #include <string>
 
+#include <wx/app.h>
 #include <wx/bitmap.h>
 #include <wx/image.h>
-#include <wx/app.h>
 #include <wx/init.h>
 
 #include "platform/wx/icons.h"
