@@ -52,57 +52,53 @@ void Click(wxWindow* widget, wxPoint at = {-1, -1}) {
   Deliver(wxUIActionSimulator().MouseClick());
 }
 void Key(int key_code, int modifiers = 0) { Deliver(wxUIActionSimulator().Char(key_code, modifiers)); }
-wx::AboutWindow* LoadedAbout() {
-  for (wxWindow* window : wxTopLevelWindows) {
-    if (auto* about = dynamic_cast<wx::AboutWindow*>(window); about && !about->IsBeingDeleted()) return about;
+
+// What the stand-in user saw: every message box ("title: text"), each answered with OK from a GLib
+// timer, which also runs inside the box's own modal loop.
+std::vector<std::string> seen;
+gboolean AnswerMessageBoxes(gpointer /*unused*/) {
+  for (GList* it = gtk_window_list_toplevels(); it != nullptr; it = g_list_delete_link(it, it)) {
+    auto* box = static_cast<GtkWidget*>(it->data);
+    if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen")) continue;
+    g_object_set_data(G_OBJECT(box), "seen", box);  // an answered box may stay on screen a moment
+    g_autofree gchar* text = nullptr;
+    g_object_get(box, "text", &text, nullptr);
+    seen.push_back(Str(gtk_window_get_title(GTK_WINDOW(box))) + ": " + text);
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
   }
-  return nullptr;
+  return G_SOURCE_CONTINUE;
 }
 
 // The real program, started with `arguments`: created, loaded, shown, active, and its first page
 // loaded, so that no late fit moves anything.
 struct Window {
-  explicit Window(std::vector<std::string> arguments = {}) : args(std::move(arguments)) {
-    args.insert(args.begin(), "kestrova");
-    for (std::string& argument : args) argv.push_back(argument.data());
-    program = std::make_unique<wx::Program>(static_cast<int>(argv.size()), argv.data());
+  explicit Window(const char* argument = nullptr) : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)} {
+    seen.clear();
+    program = std::make_unique<wx::Program>(argument ? 2 : 1, argv);
     program->Start();
     frame = program->Frame();
+    form = &program->Form();
     frame->WebView()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) { event.Skip(), loaded = true; });
-    settled = PumpUntil([&] { return frame->IsActive() && loaded; }, 10s);
+    EXPECT_TRUE(PumpUntil([&] { return frame->IsActive() && loaded; }, 10s)) << "the window did not settle";
   }
   ~Window() {
     for (wxWindow* window : wxTopLevelWindows) window->Destroy();  // not Close, which ends the process
     PumpUntil([] { return wxTopLevelWindows.empty(); });
   }
   wxWindow* Widget(const Control& control) const { return frame->WidgetOf(control); }
-  std::vector<std::string> args;
-  std::vector<char*> argv;
+  char* argv[3];
   std::unique_ptr<wx::Program> program;
   wx::MainFrame* frame = nullptr;
-  bool settled = false, loaded = false;
+  Form2* form = nullptr;
+  bool loaded = false;
 };
 
-// While it lives, every message box on screen is noted ("title: text") and answered with OK, from
-// a GLib timer, which also runs inside the box's own modal loop.
-struct MessageBoxes {
-  MessageBoxes() : source(g_timeout_add(20, &MessageBoxes::Look, &seen)) {}
-  ~MessageBoxes() { g_source_remove(source); }
-  static gboolean Look(gpointer seen) {
-    for (GList* it = gtk_window_list_toplevels(); it != nullptr; it = g_list_delete_link(it, it)) {
-      auto* box = static_cast<GtkWidget*>(it->data);
-      if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen")) continue;
-      g_object_set_data(G_OBJECT(box), "seen", box);  // an answered box may stay on screen a moment
-      g_autofree gchar* text = nullptr;
-      g_object_get(box, "text", &text, nullptr);
-      static_cast<std::vector<std::string>*>(seen)->push_back(Str(gtk_window_get_title(GTK_WINDOW(box))) + ": " + text);
-      gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
-    }
-    return G_SOURCE_CONTINUE;
-  }
-  std::vector<std::string> seen;
-  guint source;
-};
+// The rows of a list, in UTF-8.
+std::string Rows(const auto& rows) {
+  std::string text;
+  for (const auto& row : rows) text += wxString(row).utf8_string() + ";";
+  return text;
+}
 
 std::string Related(GtkWidget* widget, AtkRelationType type) {
   AtkRelationSet* set = atk_object_ref_relation_set(gtk_widget_get_accessible(widget));
@@ -115,8 +111,8 @@ std::string Related(GtkWidget* widget, AtkRelationType type) {
 // The window as the model has it, or as GTK shows it: a line a control with its caption, value,
 // tooltip, state, place in logical pixels and what a screen reader hears; then the menu items.
 std::string Mirror(const Window& window, bool shown) {
-  std::string out = shown ? window.frame->GetTitle().utf8_string() : window.program->Form().caption;
-  for (Control* c : window.program->Form().TabOrder()) {
+  std::string out = shown ? window.frame->GetTitle().utf8_string() : window.form->caption;
+  for (Control* c : window.form->TabOrder()) {
     auto px = [](float twips) { return std::to_string(std::lround(twips / 15)); };
     std::string caption = c->Caption(), value, tip = c->ToolTip();
     std::string at = px(c->WindowLeft()) + "," + px(c->WindowTop()) + " " + px(c->Width()) + "x" + px(c->Height());
@@ -125,21 +121,15 @@ std::string Mirror(const Window& window, bool shown) {
     bool enabled = c->Enabled(), mapped = c->Shown();
     if (auto* box = dynamic_cast<TextBox*>(c)) value = box->Text();
     if (auto* box = dynamic_cast<CheckBox*>(c)) value = box->Ticked() ? "1" : "0";
-    if (auto* box = dynamic_cast<ListBox*>(c)) {
-      for (std::int64_t i = 0; i < box->ListCount(); ++i) value += box->List(i) + (i == box->ListIndex() ? "*;" : ";");
-    }
+    if (auto* box = dynamic_cast<ListBox*>(c)) value = Rows(box->Items()) + std::to_string(box->ListIndex());
     if (shown) {
       GtkWidget* w = Gtk(window.Widget(*c));
-      GtkWidget* inside = GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : nullptr;
-      caption = GTK_IS_FRAME(w)        ? Str(gtk_frame_get_label(GTK_FRAME(w)))
-                : GTK_IS_LABEL(w)      ? gtk_label_get_text(GTK_LABEL(w))
-                : GTK_IS_LABEL(inside) ? gtk_label_get_text(GTK_LABEL(inside)) : "";
+      GtkWidget* label = GTK_IS_FRAME(w) ? gtk_frame_get_label_widget(GTK_FRAME(w)) : GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : w;
+      caption = GTK_IS_LABEL(label) ? gtk_label_get_text(GTK_LABEL(label)) : "";
       value = GTK_IS_ENTRY(w)          ? gtk_entry_get_text(GTK_ENTRY(w))
               : GTK_IS_CHECK_BUTTON(w) ? (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w)) ? "1" : "0") : "";
       if (auto* list = dynamic_cast<wxListBox*>(window.Widget(*c))) {
-        for (int i = 0; i < static_cast<int>(list->GetCount()); ++i) {
-          value += list->GetString(static_cast<unsigned>(i)).utf8_string() + (list->IsSelected(i) ? "*;" : ";");
-        }
+        value = Rows(list->GetStrings()) + std::to_string(list->GetSelection());
       }
       int x = 0, y = 0;
       gtk_widget_translate_coordinates(w, gtk_widget_get_parent(w), 0, 0, &x, &y);
@@ -153,12 +143,12 @@ std::string Mirror(const Window& window, bool shown) {
     out += "\n" + c->Name() + " '" + caption + "' '" + value + "' '" + tip + (enabled ? "' on " : "' off ") +
            (mapped ? at : "hidden") + " " + names;
   }
-  for (MenuItem* item : window.program->Form().Menus()) {
-    GtkWidget* w = item->Parent() ? window.frame->MenuItemOf(*item)->GetMenuItem() : nullptr;
-    std::string caption = item->Caption();
-    std::ranges::replace(caption, '&', '_');
-    if (shown && w) caption = GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-" : Str(gtk_menu_item_get_label(GTK_MENU_ITEM(w)));
-    if (w) out += " " + caption + ((shown ? gtk_widget_is_sensitive(w) : item->Enabled()) ? "" : "(off)");
+  for (MenuItem* item : window.form->Menus()) {
+    if (item->Parent() == nullptr) continue;
+    GtkWidget* w = window.frame->MenuItemOf(*item)->GetMenuItem();
+    std::string caption = !shown ? item->Caption() : GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(w));
+    std::ranges::replace(caption, '_', '&');
+    out += " " + caption + ((shown ? gtk_widget_is_sensitive(w) : item->Enabled()) ? "" : "(off)");
   }
   return out;
 }
@@ -169,34 +159,26 @@ void ExpectMirrored(const Window& window) {
   EXPECT_EQ(Mirror(window, true), Mirror(window, false));
 }
 
-class Gui : public ::testing::Test {
- protected:
-  void SetUp() override { ASSERT_TRUE(window.settled); }
-  MessageBoxes boxes;
-  Window window;
-  Form2& form = window.program->Form();
-};
-using MainWindow = Gui;
-using Layout = Gui;
 
 // After each real click, key or drag: the options, the box to add from, the list and its
 // selection, the stop flag, and the message boxes shown.
-std::string State(const Form2& f, const MessageBoxes& boxes) {
-  std::string list;
-  for (const std::string& item : f.lstPlayList.Items()) list += item + ";";
+const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
+
+std::string State(const Form2& f) {
   return "random " + std::to_string(f.chk_random.Value()) + ", loop " + std::to_string(f.ckLoop.Value()) +
          (f.ckLoop.Enabled() ? "" : " off") + ", exit " + std::to_string(f.ckExit.Value()) + ", add '" +
-         f.txtItemToAdd.Text() + "', list " + list + std::to_string(f.lstPlayList.ListIndex()) + ", stop " +
-         f.StopFlag + ", boxes " + std::to_string(boxes.seen.size()) + (boxes.seen.empty() ? "" : " " + boxes.seen.back());
+         f.txtItemToAdd.Text() + "', list " + Rows(f.lstPlayList.Items()) + std::to_string(f.lstPlayList.ListIndex()) + ", stop " +
+         f.StopFlag + ", seen " + std::to_string(seen.size()) + (seen.empty() ? "" : " " + seen.back());
 }
 
-TEST_F(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
+TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
+  Window window;
+  Form2& form = *window.form;
   std::string names;  // what a screen reader calls each control
   for (Control* c : form.TabOrder()) names += c->AccessibleName() + ", ";
   EXPECT_EQ(names, "Top panel, Start Browsing, Stop Browsing, Load Settings., Save Settings., Browser panel, "
                    "Web browser, Current URL, Passes, Current URL, Interval settings, Random - N, Interval, Interval, "
                    "Playlist editor, URL to add, Add, Remove, Playlist, Loop, Exit, No Cache, ");
-  ExpectMirrored(window);
   auto click = [&](const Control& c) { return [&] { Click(window.Widget(c)); }; };
   auto drag = [&](wxPoint from) {
     const wxPoint to = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);
@@ -205,18 +187,17 @@ TEST_F(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
     for (int step = 1; step <= 8; ++step, Pump(20ms)) Deliver(wxUIActionSimulator().MouseMove(from + (to - from) * step / 8));
     Deliver(wxUIActionSimulator().MouseUp());
   };
-  bool data_read = false;
-  const std::string asked = "boxes 1 Corvane: Please enter at least one URL or open a file.";
+  const std::string asked = "seen 1 Corvane: Please enter at least one URL or open a file.";
   const std::pair<std::function<void()>, std::string> kSteps[] = {
-      {click(form.chk_random), "random 1, loop 1, exit 0, add '', list -1, stop N, boxes 0"},
-      {click(form.ckExit), "random 1, loop 0 off, exit 1, add '', list -1, stop N, boxes 0"},
-      {click(form.ckExit), "random 1, loop 0, exit 0, add '', list -1, stop N, boxes 0"},
+      {click(form.chk_random), "random 1, loop 1, exit 0, add '', list -1, stop N, seen 0"},
+      {click(form.ckExit), "random 1, loop 0 off, exit 1, add '', list -1, stop N, seen 0"},
+      {click(form.ckExit), "random 1, loop 0, exit 0, add '', list -1, stop N, seen 0"},
       {[&] { Click(window.Widget(form.txtItemToAdd)), Deliver(wxUIActionSimulator().Text("www.example.org/a  ")); },
-       "random 1, loop 0, exit 0, add 'www.example.org/a  ', list -1, stop N, boxes 0"},
-      {click(form.cmdAddItem), "random 1, loop 0, exit 0, add '', list www.example.org/a;-1, stop N, boxes 0"},
+       "random 1, loop 0, exit 0, add 'www.example.org/a  ', list -1, stop N, seen 0"},
+      {click(form.cmdAddItem), "random 1, loop 0, exit 0, add '', list www.example.org/a;-1, stop N, seen 0"},
       {[&] { Click(window.Widget(form.lstPlayList), {30, 8}); },
-       "random 1, loop 0, exit 0, add '', list www.example.org/a;0, stop N, boxes 0"},
-      {click(form.cmdRemoveItem), "random 1, loop 0, exit 0, add '', list -1, stop N, boxes 0"},
+       "random 1, loop 0, exit 0, add '', list www.example.org/a;0, stop N, seen 0"},
+      {click(form.cmdRemoveItem), "random 1, loop 0, exit 0, add '', list -1, stop N, seen 0"},
       {click(form.start_button), "random 1, loop 0, exit 0, add '', list -1, stop N, " + asked},
       {click(form.stop_button), "random 1, loop 0, exit 0, add '', list -1, stop Y, " + asked},
       // The current URL's text is added, and the box keeps what was typed.
@@ -228,34 +209,33 @@ TEST_F(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
        "random 1, loop 0, exit 0, add 'typed', list http://dragged.example/;-1, stop Y, " + asked},
       // Links offered by a window not the program's: the drop says "here" and never asks for them.
       {[&] {
-         GtkWidget* other = gtk_window_new(GTK_WINDOW_POPUP);
+         GtkWidget* other = gtk_window_new(GTK_WINDOW_POPUP);  // 40 pixels square, under the window's corner
          gtk_window_move(GTK_WINDOW(other), window.frame->GetScreenRect().x, window.frame->GetScreenRect().GetBottom() + 9);
          gtk_widget_set_size_request(other, 40, 40);
-         GtkTargetEntry offered{const_cast<gchar*>("text/uri-list"), 0, 0};
-         gtk_drag_source_set(other, GDK_BUTTON1_MASK, &offered, 1, GDK_ACTION_COPY);
-         g_signal_connect_swapped(other, "drag-data-get", G_CALLBACK(+[](bool* read) { *read = true; }), &data_read);
+         gtk_drag_source_set(other, GDK_BUTTON1_MASK, &kLinks, 1, GDK_ACTION_COPY);
+         g_signal_connect(other, "drag-data-get", G_CALLBACK(+[] { seen.push_back("the links were read"); }), nullptr);
          gtk_widget_show_all(other);
          drag(window.frame->GetScreenRect().GetBottomLeft() + wxPoint(20, 30));
-         PumpUntil([&] { return boxes.seen.size() == 2; });
          gtk_widget_destroy(other);
        },
-       "random 1, loop 0, exit 0, add 'typed', list http://dragged.example/;-1, stop Y, boxes 2 Corvane: here"},
+       "random 1, loop 0, exit 0, add 'typed', list http://dragged.example/;-1, stop Y, seen 2 Corvane: here"},
   };
   for (const auto& [act, expected] : kSteps) {
     act();
-    PumpUntil([&] { return State(form, boxes) == expected; }, 3s);
+    PumpUntil([&] { return State(form) == expected; }, 3s);
     Pump(100ms);  // time for a box too many
-    EXPECT_EQ(State(form, boxes), expected);
+    EXPECT_EQ(State(form), expected);
     ExpectMirrored(window);
   }
-  EXPECT_FALSE(data_read);
   EXPECT_EQ(form.txt_url1.Text(), "http://dragged.example/  ") << "the drag moved the text";
 }
 
 // What the window system does to the window, and the model and widgets after it, at 100 % and on
 // a desktop at 200 %, where the window keeps its logical pixels. Too small a size warns (one box a
 // resize notification; how many a resize brings is the window system's affair) and moves nothing.
-TEST_F(Layout, FollowsTheWindowSystem) {
+TEST(Layout, FollowsTheWindowSystem) {
+  Window window;
+  Form2& form = *window.form;
   EXPECT_EQ(gtk_widget_get_scale_factor(Gtk(window.frame)), std::getenv("GDK_SCALE") ? 2 : 1);
   form.WebBrowser1.SetVisible(true);  // as a run does, so that GTK allocates the browser
   for (int i = 0; i < 30; ++i) form.lstPlayList.AddItem("http://www.example.org/a/long/path/" + std::to_string(i));
@@ -277,15 +257,15 @@ TEST_F(Layout, FollowsTheWindowSystem) {
   };
   for (const auto& [what, act, warns] : kSteps) {
     SCOPED_TRACE(what);
-    boxes.seen.clear();
+    seen.clear();
     ASSERT_TRUE(act());
     const wxSize size = window.frame->GetClientSize();
     EXPECT_TRUE(PumpUntil([&] {
       return form.ScaleWidth == static_cast<float>(size.x * 15) && form.ScaleHeight == static_cast<float>(size.y * 15) &&
-             boxes.seen.empty() != warns;
+             seen.empty() != warns;
     }));
     ExpectMirrored(window);
-    for (const std::string& box : boxes.seen) EXPECT_EQ(box, "Corvane: If you reduce the form to much, it may cause problems.");
+    for (const std::string& box : seen) EXPECT_EQ(box, "Corvane: If you reduce the form to much, it may cause problems.");
   }
   for (Control* c : form.TabOrder()) {  // the content asks no more room than it has
     int width = 0, height = 0;
@@ -298,51 +278,43 @@ TEST_F(Layout, FollowsTheWindowSystem) {
 // The About dialog beside the main window, from the keyboard. Started with arguments, each return
 // to the main window starts a run, which on the empty list asks for one.
 TEST(About, OpensOnceEachReturnStartsTheRunAndEveryWayOfClosingUnloadsIt) {
-  MessageBoxes boxes;
-  Window window({"/t=1"});
-  Form2& form = window.program->Form();
+  Window window("/t=1");
+  auto loaded = [] { return dynamic_cast<wx::AboutWindow*>(wxGetTopLevelParent(wxWindow::FindWindowByName("cmdOK"))); };
   auto open = [&] {
     PumpUntil([&] { return window.frame->IsActive(); });
     Key('h', wxMOD_ALT), Pump(200ms), Key('a');
-    return PumpUntil([] { return LoadedAbout() && LoadedAbout()->IsActive(); }) ? LoadedAbout() : nullptr;
+    return PumpUntil([&] { return loaded() && loaded()->IsActive(); }) ? loaded() : nullptr;
   };
-  ASSERT_TRUE(PumpUntil([&] { return boxes.seen.size() == 1; })) << "the first showing started no run";
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 1; })) << "the first showing started no run";
   wx::AboutWindow* about = open();
   ASSERT_NE(about, nullptr);
-  EXPECT_EQ(boxes.seen.size(), 1u) << "opening the dialog is no return";
-  Click(window.Widget(form.Label1));
-  EXPECT_TRUE(PumpUntil([&] { return boxes.seen.size() == 2; })) << "a click on the main window beside it is a return";
-  form.app_title = "renamed since";
+  EXPECT_EQ(seen.size(), 1u) << "opening the dialog is no return";
+  Click(window.Widget(window.form->Label1));
+  EXPECT_TRUE(PumpUntil([&] { return seen.size() == 2; })) << "a click on the main window beside it is a return";
   EXPECT_EQ(open(), about) << "the second choice brings the same dialog forward";
   const std::function<void()> kClosings[] = {[&] { Click(wxWindow::FindWindowByName("cmdOK", about)); },
                                              [] { Key(WXK_RETURN); }, [] { Key(WXK_ESCAPE); },
                                              [&] { gtk_window_close(GTK_WINDOW(Gtk(about))); }};
   for (const auto& close : kClosings) {
-    const std::size_t before = boxes.seen.size();
+    const std::size_t before = seen.size();
     close();
-    EXPECT_TRUE(PumpUntil([&] { return !LoadedAbout() && boxes.seen.size() == before + 1; }));
-    form.app_title = "Corvane";
+    EXPECT_TRUE(PumpUntil([&] { return !loaded() && seen.size() == before + 1; }));
     ASSERT_NE(about = open(), nullptr);
-    EXPECT_EQ(form.app_title, "Kestrova") << "loaded afresh";
   }
 }
 
 }  // namespace
 }  // namespace kestrova::gui
 
-int result = 1;
-
-class GuiTestApp : public wxApp {
-  bool OnInit() override {
-    SetExitOnFrameDelete(false);  // the tests destroy their main windows
-    CallAfter([this] { result = RUN_ALL_TESTS(), ExitMainLoop(); });
-    return true;
-  }
-};
-wxIMPLEMENT_APP_NO_MAIN(GuiTestApp);
-
 int main(int argc, char** argv) {
   testing::InitGoogleTest(&argc, argv);
+  int result = 1;
+  wxApp::SetInstance(new wxApp);
+  wxTheApp->SetExitOnFrameDelete(false);  // the tests destroy their main windows
+  wxTheApp->CallAfter([&result] {
+    g_timeout_add(20, kestrova::gui::AnswerMessageBoxes, nullptr);
+    result = RUN_ALL_TESTS(), wxTheApp->ExitMainLoop();
+  });
   wxEntry(argc, argv);
   // The entries look for this line: the program's own shut-down would end the process with 0.
   if (result == 0) std::printf("kestrova_gui_tests: every test passed\n");
