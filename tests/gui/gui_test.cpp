@@ -72,12 +72,11 @@ gboolean AnswerMessageBoxes(gpointer /*unused*/) {
 // The real program, started with `arguments`: created, loaded, shown, active, and its first page
 // loaded, so that no late fit moves anything.
 struct Window {
-  explicit Window(const char* argument = nullptr) : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)} {
+  explicit Window(const char* argument = nullptr)
+      : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)}, program(std::make_unique<wx::Program>(argument ? 2 : 1, argv)) {
     seen.clear();
-    program = std::make_unique<wx::Program>(argument ? 2 : 1, argv);
     program->Start();
     frame = program->Frame();
-    form = &program->Form();
     frame->WebView()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) { event.Skip(), loaded = true; });
     EXPECT_TRUE(PumpUntil([&] { return frame->IsActive() && loaded; }, 10s)) << "the window did not settle";
   }
@@ -89,7 +88,7 @@ struct Window {
   char* argv[3];
   std::unique_ptr<wx::Program> program;
   wx::MainFrame* frame = nullptr;
-  Form2* form = nullptr;
+  Form2* form = &program->Form();
   bool loaded = false;
 };
 
@@ -159,11 +158,11 @@ void ExpectMirrored(const Window& window) {
   EXPECT_EQ(Mirror(window, true), Mirror(window, false));
 }
 
+// What another program offers in a drag of links.
+const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
 
 // After each real click, key or drag: the options, the box to add from, the list and its
 // selection, the stop flag, and the message boxes shown.
-const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
-
 std::string State(const Form2& f) {
   return "random " + std::to_string(f.chk_random.Value()) + ", loop " + std::to_string(f.ckLoop.Value()) +
          (f.ckLoop.Enabled() ? "" : " off") + ", exit " + std::to_string(f.ckExit.Value()) + ", add '" +
@@ -179,7 +178,7 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
   EXPECT_EQ(names, "Top panel, Start Browsing, Stop Browsing, Load Settings., Save Settings., Browser panel, "
                    "Web browser, Current URL, Passes, Current URL, Interval settings, Random - N, Interval, Interval, "
                    "Playlist editor, URL to add, Add, Remove, Playlist, Loop, Exit, No Cache, ");
-  auto click = [&](const Control& c) { return [&] { Click(window.Widget(c)); }; };
+  auto click = [&](const Control& c) { return [&, control = &c] { Click(window.Widget(*control)); }; };
   auto drag = [&](wxPoint from) {
     const wxPoint to = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);
     Deliver(wxUIActionSimulator().MouseMove(from));
@@ -242,6 +241,7 @@ TEST(Layout, FollowsTheWindowSystem) {
   auto resize = [&](int w, int h) {
     return [&, w, h] { return window.frame->SetClientSize(w, h), PumpUntil([&] { return window.frame->GetClientSize() == wxSize(w, h); }); };
   };
+  using enum WindowState;
   auto state = [&](WindowState s) { return PumpUntil([&] { return form.window_state == s; }); };
   auto hide = [&] { return Key('f', wxMOD_ALT), Pump(200ms), Key('h'), true; };
   const std::tuple<const char*, std::function<bool()>, bool> kSteps[] = {
@@ -249,9 +249,9 @@ TEST(Layout, FollowsTheWindowSystem) {
       {"smallest arranged, a long list in a 5-pixel box", resize(467, 134), false},
       {"a pixel too narrow", resize(466, 134), true},
       {"800x600", resize(800, 600), false},
-      {"maximized", [&] { return window.frame->Maximize(), state(WindowState::Maximized); }, false},
-      {"restored", [&] { return window.frame->Maximize(false), state(WindowState::Normal); }, false},
-      {"minimized and back", [&] { return window.frame->Iconize(), state(WindowState::Minimized) && (window.frame->Iconize(false), state(WindowState::Normal)); }, false},
+      {"maximized", [&] { return window.frame->Maximize(), state(Maximized); }, false},
+      {"restored", [&] { return window.frame->Maximize(false), state(Normal); }, false},
+      {"minimized and back", [&] { return window.frame->Iconize(), state(Minimized) && (window.frame->Iconize(false), state(Normal)); }, false},
       {"top panel hidden", hide, false},
       {"top panel shown", hide, false},
   };
@@ -259,11 +259,11 @@ TEST(Layout, FollowsTheWindowSystem) {
     SCOPED_TRACE(what);
     seen.clear();
     ASSERT_TRUE(act());
-    const wxSize size = window.frame->GetClientSize();
     EXPECT_TRUE(PumpUntil([&] {
+      const wxSize size = window.frame->GetClientSize();
       return form.ScaleWidth == static_cast<float>(size.x * 15) && form.ScaleHeight == static_cast<float>(size.y * 15) &&
              seen.empty() != warns;
-    }));
+    }, 10s)) << "model " << form.ScaleWidth / 15 << "x" << form.ScaleHeight / 15 << ", " << seen.size() << " boxes";
     ExpectMirrored(window);
     for (const std::string& box : seen) EXPECT_EQ(box, "Corvane: If you reduce the form to much, it may cause problems.");
   }
