@@ -109,6 +109,11 @@ mutate: deps
 clean:
 	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
 
+# The documentation's pictures (docs/screenshot*.png), taken of the program on private displays.
+.PHONY: screenshots
+screenshots: test-deps build
+	@cmake --build $(BUILD) --target screenshots
+
 # A Debian package of the program, installing under /usr: $(BUILD)/kestrova_<version>_<arch>.deb
 .PHONY: package
 package: build

@@ -23,6 +23,13 @@ add_custom_target(kestrova_icons
   COMMENT "Drawing the desktop icons into resources/icons"
   VERBATIM)
 
+# The documentation's pictures of the running program, taken again on demand (make screenshots).
+add_custom_target(screenshots
+  COMMAND ${PROJECT_SOURCE_DIR}/scripts/screenshots $<TARGET_FILE:kestrova>
+  DEPENDS kestrova
+  COMMENT "Taking docs/screenshot.png, docs/screenshot-hidden.png and docs/screenshot-200.png"
+  USES_TERMINAL VERBATIM)
+
 # Debian wants manual pages compressed, reproducibly (no name or time stamp in the header).
 find_program(KESTROVA_GZIP gzip REQUIRED)
 add_custom_command(

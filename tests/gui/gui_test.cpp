@@ -1,0 +1,322 @@
+// The real program in this process under a private X server: every widget mirrors its control of
+// the form model, real clicks, keys and drags reach the handlers, the layout follows the window
+// system, and the About dialog comes and goes.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+#include <gtest/gtest.h>
+#include <gtk/gtk.h>
+#include <wx/app.h>
+#include <wx/evtloop.h>
+#include <wx/init.h>
+#include <wx/listbox.h>
+#include <wx/menu.h>
+#include <wx/uiaction.h>
+#include <wx/webview.h>
+
+#include "platform/wx/about_dialog.h"
+#include "platform/wx/main_frame.h"
+#include "platform/wx/program.h"
+
+namespace kestrova::gui {
+namespace {
+
+using namespace std::chrono_literals;
+GtkWidget* Gtk(wxWindow* window) { return static_cast<GtkWidget*>(window->GetHandle()); }
+std::string Str(const char* text) { return text != nullptr ? text : ""; }
+
+// Turns the event loop, idle time too, until `done` holds; false when `timeout` passed first.
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+  for (const auto end = std::chrono::steady_clock::now() + timeout; !done(); std::this_thread::sleep_for(2ms)) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_ALL);
+    wxTheApp->ProcessIdle();
+  }
+  return true;
+}
+void Pump(std::chrono::milliseconds duration) { PumpUntil([] { return false; }, duration); }
+
+// Real input through the X server comes back through GDK's own connection after a round trip.
+void Deliver(bool /*sent*/) {
+  gdk_display_sync(gdk_display_get_default());
+  Pump(10ms);
+  PumpUntil([] { return !gtk_events_pending(); }, 2s);
+}
+void Click(wxWindow* widget, wxPoint at = {-1, -1}) {
+  const wxRect r = widget->GetScreenRect();
+  Deliver(wxUIActionSimulator().MouseMove(r.GetTopLeft() + (at.x < 0 ? wxPoint(r.width / 2, r.height / 2) : at)));
+  Deliver(wxUIActionSimulator().MouseClick());
+}
+void Key(int key_code, int modifiers = 0) { Deliver(wxUIActionSimulator().Char(key_code, modifiers)); }
+
+// What the stand-in user saw: every message box ("title: text"), each answered with OK from a GLib
+// timer, which also runs inside the box's own modal loop.
+std::vector<std::string> seen;
+gboolean AnswerMessageBoxes(gpointer /*unused*/) {
+  for (GList* it = gtk_window_list_toplevels(); it != nullptr; it = g_list_delete_link(it, it)) {
+    auto* box = static_cast<GtkWidget*>(it->data);
+    if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen")) continue;
+    g_object_set_data(G_OBJECT(box), "seen", box);  // an answered box may stay on screen a moment
+    g_autofree gchar* text = nullptr;
+    g_object_get(box, "text", &text, nullptr);
+    seen.push_back(Str(gtk_window_get_title(GTK_WINDOW(box))) + ": " + text);
+    gtk_dialog_response(GTK_DIALOG(box), GTK_RESPONSE_OK);
+  }
+  return G_SOURCE_CONTINUE;
+}
+
+// The real program, started with `arguments`: created, loaded, shown, active, and its first page
+// loaded, so that no late fit moves anything.
+struct Window {
+  explicit Window(const char* argument = nullptr)
+      : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)}, program(std::make_unique<wx::Program>(argument ? 2 : 1, argv)) {
+    seen.clear();
+    program->Start();
+    frame = program->Frame();
+    frame->WebView()->Bind(wxEVT_WEBVIEW_LOADED, [this](wxWebViewEvent& event) { event.Skip(), loaded = true; });
+    EXPECT_TRUE(PumpUntil([&] { return frame->IsActive() && loaded; }, 10s)) << "the window did not settle";
+  }
+  ~Window() {
+    for (wxWindow* window : wxTopLevelWindows) window->Destroy();  // not Close, which ends the process
+    PumpUntil([] { return wxTopLevelWindows.empty(); });
+  }
+  wxWindow* Widget(const Control& control) const { return frame->WidgetOf(control); }
+  char* argv[3];
+  std::unique_ptr<wx::Program> program;
+  wx::MainFrame* frame = nullptr;
+  Form2* form = &program->Form();
+  bool loaded = false;
+};
+
+// The rows of a list, in UTF-8.
+std::string Rows(const auto& rows) {
+  std::string text;
+  for (const auto& row : rows) text += wxString(row).utf8_string() + ";";
+  return text;
+}
+
+std::string Related(GtkWidget* widget, AtkRelationType type) {
+  AtkRelationSet* set = atk_object_ref_relation_set(gtk_widget_get_accessible(widget));
+  AtkRelation* relation = atk_relation_set_get_relation_by_type(set, type);
+  auto* target = relation ? ATK_OBJECT(atk_relation_get_target(relation)->pdata[0]) : nullptr;
+  g_object_unref(set);
+  return target ? Str(atk_object_get_name(target)) : "";
+}
+
+// The window as the model has it, or as GTK shows it: a line a control with its caption, value,
+// tooltip, state, place in logical pixels and what a screen reader hears; then the menu items.
+std::string Mirror(const Window& window, bool shown) {
+  std::string out = shown ? window.frame->GetTitle().utf8_string() : window.form->caption;
+  for (Control* c : window.form->TabOrder()) {
+    auto px = [](float twips) { return std::to_string(std::lround(twips / 15)); };
+    std::string caption = c->Caption(), value, tip = c->ToolTip();
+    std::string at = px(c->WindowLeft()) + "," + px(c->WindowTop()) + " " + px(c->Width()) + "x" + px(c->Height());
+    std::string names = c->AccessibleName() + " < " + (c->LabelledBy() ? c->LabelledBy()->AccessibleName() : "") +
+                        " in " + (c->Container() ? c->Container()->AccessibleName() : "");
+    bool enabled = c->Enabled(), mapped = c->Shown();
+    if (auto* box = dynamic_cast<TextBox*>(c)) value = box->Text();
+    if (auto* box = dynamic_cast<CheckBox*>(c)) value = box->Ticked() ? "1" : "0";
+    if (auto* box = dynamic_cast<ListBox*>(c)) value = Rows(box->Items()) + std::to_string(box->ListIndex());
+    if (shown) {
+      GtkWidget* w = Gtk(window.Widget(*c));
+      GtkWidget* label = GTK_IS_FRAME(w) ? gtk_frame_get_label_widget(GTK_FRAME(w)) : GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : w;
+      caption = GTK_IS_LABEL(label) ? gtk_label_get_text(GTK_LABEL(label)) : "";
+      value = GTK_IS_ENTRY(w)          ? gtk_entry_get_text(GTK_ENTRY(w))
+              : GTK_IS_CHECK_BUTTON(w) ? (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w)) ? "1" : "0") : "";
+      if (auto* list = dynamic_cast<wxListBox*>(window.Widget(*c))) {
+        value = Rows(list->GetStrings()) + std::to_string(list->GetSelection());
+      }
+      int x = 0, y = 0;
+      gtk_widget_translate_coordinates(w, gtk_widget_get_parent(w), 0, 0, &x, &y);
+      at = std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(gtk_widget_get_allocated_width(w)) +
+           "x" + std::to_string(gtk_widget_get_allocated_height(w));
+      g_autofree gchar* tooltip = gtk_widget_get_tooltip_text(w);
+      tip = Str(tooltip), enabled = gtk_widget_is_sensitive(w), mapped = gtk_widget_get_mapped(w);
+      names = Str(atk_object_get_name(gtk_widget_get_accessible(w))) + " < " + Related(w, ATK_RELATION_LABELLED_BY) +
+              " in " + Related(w, ATK_RELATION_MEMBER_OF);
+    }
+    out += "\n" + c->Name() + " '" + caption + "' '" + value + "' '" + tip + (enabled ? "' on " : "' off ") +
+           (mapped ? at : "hidden") + " " + names;
+  }
+  for (MenuItem* item : window.form->Menus()) {
+    if (item->Parent() == nullptr) continue;
+    GtkWidget* w = window.frame->MenuItemOf(*item)->GetMenuItem();
+    std::string caption = !shown ? item->Caption() : GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(w));
+    std::ranges::replace(caption, '_', '&');
+    out += " " + caption + ((shown ? gtk_widget_is_sensitive(w) : item->Enabled()) ? "" : "(off)");
+  }
+  return out;
+}
+
+// The widgets may follow the model a little later.
+void ExpectMirrored(const Window& window) {
+  PumpUntil([&] { return Mirror(window, true) == Mirror(window, false); }, 3s);
+  EXPECT_EQ(Mirror(window, true), Mirror(window, false));
+}
+
+// What another program offers in a drag of links.
+const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
+
+// After each real click, key or drag: the options, the box to add from, the list and its
+// selection, the stop flag, and the message boxes shown.
+std::string State(const Form2& f) {
+  return "random " + std::to_string(f.chk_random.Value()) + ", loop " + std::to_string(f.ckLoop.Value()) +
+         (f.ckLoop.Enabled() ? "" : " off") + ", exit " + std::to_string(f.ckExit.Value()) + ", add '" +
+         f.txtItemToAdd.Text() + "', list " + Rows(f.lstPlayList.Items()) + std::to_string(f.lstPlayList.ListIndex()) + ", stop " +
+         f.StopFlag + ", seen " + std::to_string(seen.size()) + (seen.empty() ? "" : " " + seen.back());
+}
+
+TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
+  Window window;
+  Form2& form = *window.form;
+  std::string names;  // what a screen reader calls each control
+  for (Control* c : form.TabOrder()) names += c->AccessibleName() + ", ";
+  EXPECT_EQ(names, "Top panel, Start Browsing, Stop Browsing, Load Settings., Save Settings., Browser panel, "
+                   "Web browser, Current URL, Passes, Current URL, Interval settings, Random - N, Interval, Interval, "
+                   "Playlist editor, URL to add, Add, Remove, Playlist, Loop, Exit, No Cache, ");
+  auto click = [&](const Control& c) { return [&, control = &c] { Click(window.Widget(*control)); }; };
+  auto drag = [&](wxPoint from) {
+    const wxPoint to = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);
+    Deliver(wxUIActionSimulator().MouseMove(from));
+    Deliver(wxUIActionSimulator().MouseDown());
+    for (int step = 1; step <= 8; ++step, Pump(20ms)) Deliver(wxUIActionSimulator().MouseMove(from + (to - from) * step / 8));
+    Deliver(wxUIActionSimulator().MouseUp());
+  };
+  const std::string asked = "seen 1 Corvane: Please enter at least one URL or open a file.";
+  const std::pair<std::function<void()>, std::string> kSteps[] = {
+      {click(form.chk_random), "random 1, loop 1, exit 0, add '', list -1, stop N, seen 0"},
+      {click(form.ckExit), "random 1, loop 0 off, exit 1, add '', list -1, stop N, seen 0"},
+      {click(form.ckExit), "random 1, loop 0, exit 0, add '', list -1, stop N, seen 0"},
+      {[&] { Click(window.Widget(form.txtItemToAdd)), Deliver(wxUIActionSimulator().Text("www.example.org/a  ")); },
+       "random 1, loop 0, exit 0, add 'www.example.org/a  ', list -1, stop N, seen 0"},
+      {click(form.cmdAddItem), "random 1, loop 0, exit 0, add '', list www.example.org/a;-1, stop N, seen 0"},
+      {[&] { Click(window.Widget(form.lstPlayList), {30, 8}); },
+       "random 1, loop 0, exit 0, add '', list www.example.org/a;0, stop N, seen 0"},
+      {click(form.cmdRemoveItem), "random 1, loop 0, exit 0, add '', list -1, stop N, seen 0"},
+      {click(form.start_button), "random 1, loop 0, exit 0, add '', list -1, stop N, " + asked},
+      {click(form.stop_button), "random 1, loop 0, exit 0, add '', list -1, stop Y, " + asked},
+      // The current URL's text is added, and the box keeps what was typed.
+      {[&] {
+         form.txtItemToAdd.SetText("typed"), form.txt_url1.SetText("http://dragged.example/  ");
+         gtk_editable_select_region(GTK_EDITABLE(Gtk(window.Widget(form.txt_url1))), 0, -1);
+         drag(window.Widget(form.txt_url1)->GetScreenPosition() + wxPoint(8, 8));
+       },
+       "random 1, loop 0, exit 0, add 'typed', list http://dragged.example/;-1, stop Y, " + asked},
+      // Links offered by a window not the program's: the drop says "here" and never asks for them.
+      {[&] {
+         GtkWidget* other = gtk_window_new(GTK_WINDOW_POPUP);  // 40 pixels square, under the window's corner
+         gtk_window_move(GTK_WINDOW(other), window.frame->GetScreenRect().x, window.frame->GetScreenRect().GetBottom() + 9);
+         gtk_widget_set_size_request(other, 40, 40);
+         gtk_drag_source_set(other, GDK_BUTTON1_MASK, &kLinks, 1, GDK_ACTION_COPY);
+         g_signal_connect(other, "drag-data-get", G_CALLBACK(+[] { seen.push_back("the links were read"); }), nullptr);
+         gtk_widget_show_all(other);
+         drag(window.frame->GetScreenRect().GetBottomLeft() + wxPoint(20, 30));
+         gtk_widget_destroy(other);
+       },
+       "random 1, loop 0, exit 0, add 'typed', list http://dragged.example/;-1, stop Y, seen 2 Corvane: here"},
+  };
+  for (const auto& [act, expected] : kSteps) {
+    act();
+    PumpUntil([&] { return State(form) == expected; }, 3s);
+    Pump(100ms);  // time for a box too many
+    EXPECT_EQ(State(form), expected);
+    ExpectMirrored(window);
+  }
+  EXPECT_EQ(form.txt_url1.Text(), "http://dragged.example/  ") << "the drag moved the text";
+}
+
+// What the window system does to the window, and the model and widgets after it, at 100 % and on
+// a desktop at 200 %, where the window keeps its logical pixels. Too small a size warns (one box a
+// resize notification; how many a resize brings is the window system's affair) and moves nothing.
+TEST(Layout, FollowsTheWindowSystem) {
+  Window window;
+  Form2& form = *window.form;
+  EXPECT_EQ(gtk_widget_get_scale_factor(Gtk(window.frame)), std::getenv("GDK_SCALE") ? 2 : 1);
+  form.WebBrowser1.SetVisible(true);  // as a run does, so that GTK allocates the browser
+  for (int i = 0; i < 30; ++i) form.lstPlayList.AddItem("http://www.example.org/a/long/path/" + std::to_string(i));
+  auto resize = [&](int w, int h) {
+    return [&, w, h] { return window.frame->SetClientSize(w, h), PumpUntil([&] { return window.frame->GetClientSize() == wxSize(w, h); }); };
+  };
+  using enum WindowState;
+  auto state = [&](WindowState s) { return PumpUntil([&] { return form.window_state == s; }); };
+  auto hide = [&] { return Key('f', wxMOD_ALT), Pump(200ms), Key('h'), true; };
+  const std::tuple<const char*, std::function<bool()>, bool> kSteps[] = {
+      {"design size", [] { return true; }, false},
+      {"smallest arranged, a long list in a 5-pixel box", resize(467, 134), false},
+      {"a pixel too narrow", resize(466, 134), true},
+      {"800x600", resize(800, 600), false},
+      {"maximized", [&] { return window.frame->Maximize(), state(Maximized); }, false},
+      {"restored", [&] { return window.frame->Maximize(false), state(Normal); }, false},
+      {"minimized and back", [&] { return window.frame->Iconize(), state(Minimized) && (window.frame->Iconize(false), state(Normal)); }, false},
+      {"top panel hidden", hide, false},
+      {"top panel shown", hide, false},
+  };
+  for (const auto& [what, act, warns] : kSteps) {
+    SCOPED_TRACE(what);
+    seen.clear();
+    ASSERT_TRUE(act());
+    EXPECT_TRUE(PumpUntil([&] {
+      const wxSize size = window.frame->GetClientSize();
+      return form.ScaleWidth == static_cast<float>(size.x * 15) && form.ScaleHeight == static_cast<float>(size.y * 15) &&
+             seen.empty() != warns;
+    }, 10s)) << "model " << form.ScaleWidth / 15 << "x" << form.ScaleHeight / 15 << ", " << seen.size() << " boxes";
+    ExpectMirrored(window);
+    for (const std::string& box : seen) EXPECT_EQ(box, "Corvane: If you reduce the form to much, it may cause problems.");
+  }
+  for (Control* c : form.TabOrder()) {  // the content asks no more room than it has
+    int width = 0, height = 0;
+    gtk_widget_get_preferred_width(Gtk(window.Widget(*c)), &width, nullptr);
+    gtk_widget_get_preferred_height(Gtk(window.Widget(*c)), &height, nullptr);
+    EXPECT_TRUE(width <= window.Widget(*c)->GetSize().x && height <= window.Widget(*c)->GetSize().y) << c->Name();
+  }
+}
+
+// The About dialog beside the main window, from the keyboard. Started with arguments, each return
+// to the main window starts a run, which on the empty list asks for one.
+TEST(About, OpensOnceEachReturnStartsTheRunAndEveryWayOfClosingUnloadsIt) {
+  Window window("/t=1");
+  auto loaded = [] { return dynamic_cast<wx::AboutWindow*>(wxGetTopLevelParent(wxWindow::FindWindowByName("cmdOK"))); };
+  auto open = [&] {
+    PumpUntil([&] { return window.frame->IsActive(); });
+    Key('h', wxMOD_ALT), Pump(200ms), Key('a');
+    return PumpUntil([&] { return loaded() && loaded()->IsActive(); }) ? loaded() : nullptr;
+  };
+  ASSERT_TRUE(PumpUntil([&] { return seen.size() == 1; })) << "the first showing started no run";
+  wx::AboutWindow* about = open();
+  ASSERT_NE(about, nullptr);
+  EXPECT_EQ(seen.size(), 1u) << "opening the dialog is no return";
+  Click(window.Widget(window.form->Label1));
+  EXPECT_TRUE(PumpUntil([&] { return seen.size() == 2; })) << "a click on the main window beside it is a return";
+  EXPECT_EQ(open(), about) << "the second choice brings the same dialog forward";
+  const std::function<void()> kClosings[] = {[&] { Click(wxWindow::FindWindowByName("cmdOK", about)); },
+                                             [] { Key(WXK_RETURN); }, [] { Key(WXK_ESCAPE); },
+                                             [&] { gtk_window_close(GTK_WINDOW(Gtk(about))); }};
+  for (const auto& close : kClosings) {
+    const std::size_t before = seen.size();
+    close();
+    EXPECT_TRUE(PumpUntil([&] { return !loaded() && seen.size() == before + 1; }));
+    ASSERT_NE(about = open(), nullptr);
+  }
+}
+
+}  // namespace
+}  // namespace kestrova::gui
+
+int main(int argc, char** argv) {
+  testing::InitGoogleTest(&argc, argv);
+  int result = 1;
+  wxApp::SetInstance(new wxApp);
+  wxTheApp->SetExitOnFrameDelete(false);  // the tests destroy their main windows
+  wxTheApp->CallAfter([&result] {
+    g_timeout_add(20, kestrova::gui::AnswerMessageBoxes, nullptr);
+    result = RUN_ALL_TESTS(), wxTheApp->ExitMainLoop();
+  });
+  wxEntry(argc, argv);
+  // The entries look for this line: the program's own shut-down would end the process with 0.
+  if (result == 0) std::printf("kestrova_gui_tests: every test passed\n");
+  return result;
+}
