@@ -147,7 +147,7 @@ std::string Mirror(const Window& window, bool shown) {
     GtkWidget* w = window.frame->MenuItemOf(*item)->GetMenuItem();
     std::string caption = !shown ? item->Caption() : GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(w));
     std::ranges::replace(caption, '_', '&');
-    out += " " + caption + ((shown ? gtk_widget_is_sensitive(w) : item->Enabled()) ? "" : "(off)");
+    out += " " + caption + ((!shown || gtk_widget_is_sensitive(w)) ? "" : "(off)");
   }
   return out;
 }
