@@ -105,6 +105,10 @@ Button::Button(ControlKind kind, std::string name, Control* container, float l, 
                std::string caption)
     : Control(kind, std::move(name), container, l, t, w, h), caption_(std::move(caption)) {}
 
+void Button::Click() const {
+  if (on_click_) on_click_();
+}
+
 TextBox::TextBox(std::string name, Control* container, float l, float t, float w, float h, std::string text)
     : Control(ControlKind::TextBox, std::move(name), container, l, t, w, h), text_(std::move(text)) {}
 
@@ -190,6 +194,10 @@ void MenuItem::SetCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
   if (listener_) listener_();
+}
+
+void MenuItem::Click() const {
+  if (on_click_) on_click_();
 }
 
 void MenuItem::SetEnabled(bool enabled) {

@@ -108,9 +108,13 @@ class Button : public Control {
   Button(ControlKind kind, std::string name, Control* container, float l, float t, float w, float h,
          std::string caption = {});
   const std::string& Caption() const override { return caption_; }
+  // The user pressed the button.
+  void Click() const;
+  void SetOnClick(std::function<void()> on_click) { on_click_ = std::move(on_click); }
 
  private:
   std::string caption_;
+  std::function<void()> on_click_;
 };
 
 class TextBox : public Control {
@@ -182,6 +186,10 @@ class WebBrowserControl : public Control {
   WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h);
 };
 
+// When a command chosen while a navigation awaits the browser runs: after that wait, like any other
+// input, or at once.
+enum class WhileNavigating { Deferred, AtOnce };
+
 class MenuItem {
  public:
   using Listener = std::function<void()>;
@@ -198,12 +206,22 @@ class MenuItem {
   void SetEnabled(bool enabled);
   void SetListener(Listener listener) { listener_ = std::move(listener); }
 
+  // The user chose the command.
+  void Click() const;
+  void SetOnClick(std::function<void()> on_click, WhileNavigating timing = WhileNavigating::Deferred) {
+    on_click_ = std::move(on_click);
+    timing_ = timing;
+  }
+  WhileNavigating Timing() const { return timing_; }
+
  private:
   std::string name_;
   std::string caption_;
   MenuItem* parent_;
   bool enabled_ = true;
   Listener listener_;
+  std::function<void()> on_click_;
+  WhileNavigating timing_ = WhileNavigating::Deferred;
 };
 
 }  // namespace kestrova

@@ -6,7 +6,6 @@
 #include <wx/webview.h>
 
 #include "app/startup.h"
-#include "browse/option_toggles.h"
 #include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
@@ -37,7 +36,6 @@ void Program::Start() {
     return true;
   }();
   (void)sandboxed;
-  WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
   auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
   FollowLoadStarts(web);
