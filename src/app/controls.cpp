@@ -187,6 +187,10 @@ void ListBox::SetTopIndex(std::int64_t index) {
 WebBrowserControl::WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h)
     : Control(ControlKind::WebBrowser, std::move(name), container, l, t, w, h) {}
 
+void WebBrowserControl::DocumentComplete() const {
+  if (on_document_complete_) on_document_complete_();
+}
+
 MenuItem::MenuItem(std::string name, std::string caption, MenuItem* parent)
     : name_(std::move(name)), caption_(std::move(caption)), parent_(parent) {}
 

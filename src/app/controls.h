@@ -184,6 +184,12 @@ class ListBox : public Control {
 class WebBrowserControl : public Control {
  public:
   WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h);
+  // The browser finished loading a document.
+  void DocumentComplete() const;
+  void SetOnDocumentComplete(std::function<void()> handler) { on_document_complete_ = std::move(handler); }
+
+ private:
+  std::function<void()> on_document_complete_;
 };
 
 // When a command chosen while a navigation awaits the browser runs: after that wait, like any other

@@ -4,6 +4,7 @@
 #include "browse/option_toggles.h"
 #include "browse/run_control.h"
 #include "help/help_documents.h"
+#include "layout/arrange.h"
 #include "layout/top_panel.h"
 #include "playlist/file_commands.h"
 #include "playlist/list_editing.h"
@@ -22,6 +23,7 @@ void WireForm(Form2& form) {
 
   form.chk_random.SetOnClick(run(chk_random_Click));
   form.ckExit.SetOnClick(run(ckExit_Click));
+  form.WebBrowser1.SetOnDocumentComplete(run(WebBrowser1_DocumentComplete));
 
   form.Start.SetOnClick(run(Start_Click));
   form.Stop.SetOnClick(run(Stop_Click));

@@ -1,5 +1,6 @@
 #pragma once
-// Which handler each button, menu command and check box of the main window runs when clicked.
+// Which handler each button, menu command and check box of the main window runs when clicked, and
+// which one the browser runs when it has loaded a document.
 
 #include "app/main_window.h"
 

@@ -10,6 +10,8 @@ namespace {
 
 using testing::Harness;
 
+constexpr float kDesignedBrowserWidth = 10335;
+
 // What a click left behind: the services' journal, then the controls its handler changes directly.
 std::string Effect(const Harness& h) {
   std::string effect;
@@ -19,10 +21,12 @@ std::string Effect(const Harness& h) {
   if (!h.form.Frame1.Visible()) add("panel hidden");
   if (h.form.chk_random.Caption() != kRandomOff) add(h.form.chk_random.Caption());
   if (!h.form.ckLoop.Enabled()) add("loop locked");
+  if (h.form.WebBrowser1.Width() != kDesignedBrowserWidth) add("browser fitted");
   return effect;
 }
 
-// Each button, menu command and check box runs its own handler, on an empty playlist.
+// Each button, menu command and check box runs its own handler, on an empty playlist; so does the
+// browser when a document is complete.
 TEST(FormWiring, EachClickRunsItsHandler) {
   struct Row {
     const char* clicked;
@@ -44,13 +48,14 @@ TEST(FormWiring, EachClickRunsItsHandler) {
        [](Form2& f) { f.lstPlayList.AddItem("a"), f.lstPlayList.AddItem("b"), f.lstPlayList.SetListIndex(0),
                       f.cmdRemoveItem.Click(); },
        "list b"},
-      {"mnuHide", [](Form2& f) { f.mnuHide.Click(); }, "panel hidden"},
+      {"mnuHide", [](Form2& f) { f.mnuHide.Click(); }, "panel hidden; browser fitted"},
       {"Contents", [](Form2& f) { f.Contents.Click(); }, "silent on; navigate /opt/kestrova/help.html"},
       {"License", [](Form2& f) { f.License.Click(); }, "silent on; navigate /opt/kestrova/license-pro.html"},
       {"About", [](Form2& f) { f.About.Click(); }, "show about"},
       {"Exit", [](Form2& f) { f.Exit.Click(); }, "browser stop; hide window; end program"},
       {"chk_random", [](Form2& f) { f.chk_random.SetValue(CheckBox::kTicked); }, kRandomOn},
       {"ckExit", [](Form2& f) { f.ckExit.SetValue(CheckBox::kTicked); }, "loop locked"},
+      {"WebBrowser1", [](Form2& f) { f.WebBrowser1.DocumentComplete(); }, "browser fitted"},
   };
   for (const Row& row : rows) {
     Harness h;

@@ -2,7 +2,7 @@
 
 #include <gtk/gtk.h>
 #include <wx/app.h>
-#include <wx/textctrl.h>
+#include <wx/window.h>
 
 #include "playlist/list_editing.h"
 
@@ -37,7 +37,7 @@ gboolean OnDragDrop(GtkWidget*, GdkDragContext* context, gint, gint, guint time,
 
 }  // namespace
 
-void InstallDropTarget(wxTextCtrl* target, Form2& form, ControlFinder find_control) {
+void InstallDropTarget(wxWindow* target, Form2& form, ControlFinder find_control) {
   GtkWidget* entry = target->GetConnectWidget();
   auto* drops = new EntryDrops{form, std::move(find_control)};
   // No targets and no default handling: whatever is offered, the handlers below decide.
