@@ -34,7 +34,10 @@ MainFrame::MainFrame(Form2& form)
 
 MainFrame::~MainFrame() = default;
 
-void MainFrame::SyncCaption() { SetTitle(wxString::FromUTF8(form_.caption)); }
+void MainFrame::Load() {
+  binding_->Dispatch([this] { Form_Load(form_); });
+  SetTitle(wxString::FromUTF8(form_.caption));
+}
 
 void MainFrame::OnResizeNotification() {
   const wxSize client = GetClientSize();

@@ -29,8 +29,10 @@ class MainFrame : public wxFrame {
   // Another form of the program (the About box) became active: the next activation of the main
   // window counts as a return to it.
   void NoteOtherFormActivated();
-  // The caption of the window follows the model's after the load step.
-  void SyncCaption();
+  // Runs the form's load step, before the window is first shown, and takes the caption it set.
+  void Load();
+  // Places and shows the widgets as the model says now, not only when the event in hand is done.
+  void ApplyChanges() { binding_->ApplyChanges(); }
 
  private:
   void OnResizeNotification();
