@@ -5,6 +5,7 @@
 #include <webkit2/webkit2.h>
 
 #include "browse/visit_log.h"
+#include "platform/wx/object_data.h"
 #include "platform/wx/trace.h"
 
 namespace kestrova::wx {
@@ -120,9 +121,7 @@ void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, 
 }  // namespace
 
 void WatchVisits(WebKitWebView* web, VisitLog& log) {
-  auto* watch = new Watch{log};
-  g_object_set_data_full(G_OBJECT(web), "kestrova-visit-watch", watch,
-                         [](gpointer data) { delete static_cast<Watch*>(data); });
+  Watch* watch = KeepOnObject<Watch>(web, "kestrova-visit-watch", log);
   // Before the browser's own handler, which ends the emission for what it refuses.
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), watch);

@@ -28,9 +28,8 @@ class WebKitBrowser : public Browser {
   void Attach(wxWebView* view, VisitLog& visit_log);
   // Ends the web process at once; the program is ending.
   void EndWebProcess();
-  // Runs before each navigation: the window shows what the model says before the view loads (a
-  // view that the same handler has just shown lost the first page it was asked to load while it
-  // was still hidden).
+  // Runs before each navigation, to bring the window up to the model: a run shows the browser
+  // just before it navigates, and the view is to be on screen when it is asked to load.
   void SetBeforeNavigate(std::function<void()> before) { before_navigate_ = std::move(before); }
   void Navigate(const std::string& url) override;
   void Stop() override;
