@@ -99,6 +99,10 @@ Button::Button(ControlKind kind, std::string name, Control* container, float l, 
                std::string caption)
     : Control(kind, std::move(name), container, l, t, w, h), caption_(std::move(caption)) {}
 
+void Button::Click() const {
+  if (on_click_) on_click_();
+}
+
 TextBox::TextBox(std::string name, Control* container, float l, float t, float w, float h, std::string text)
     : Control(ControlKind::TextBox, std::move(name), container, l, t, w, h), text_(std::move(text)) {}
 
@@ -169,6 +173,10 @@ void ListBox::SetListIndex(std::int64_t index) {
 WebBrowserControl::WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h)
     : Control(ControlKind::WebBrowser, std::move(name), container, l, t, w, h) {}
 
+void WebBrowserControl::DocumentComplete() const {
+  if (on_document_complete_) on_document_complete_();
+}
+
 MenuItem::MenuItem(std::string name, std::string caption, MenuItem* parent)
     : name_(std::move(name)), caption_(std::move(caption)), parent_(parent) {}
 
@@ -176,6 +184,10 @@ void MenuItem::SetCaption(std::string caption) {
   if (caption_ == caption) return;
   caption_ = std::move(caption);
   if (listener_) listener_();
+}
+
+void MenuItem::Click() const {
+  if (on_click_) on_click_();
 }
 
 }  // namespace kestrova

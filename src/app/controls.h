@@ -106,9 +106,13 @@ class Button : public Control {
   Button(ControlKind kind, std::string name, Control* container, float l, float t, float w, float h,
          std::string caption = {});
   const std::string& Caption() const override { return caption_; }
+  // The user pressed the button.
+  void Click() const;
+  void SetOnClick(std::function<void()> on_click) { on_click_ = std::move(on_click); }
 
  private:
   std::string caption_;
+  std::function<void()> on_click_;
 };
 
 class TextBox : public Control {
@@ -174,7 +178,17 @@ class ListBox : public Control {
 class WebBrowserControl : public Control {
  public:
   WebBrowserControl(std::string name, Control* container, float l, float t, float w, float h);
+  // The browser finished loading a document.
+  void DocumentComplete() const;
+  void SetOnDocumentComplete(std::function<void()> handler) { on_document_complete_ = std::move(handler); }
+
+ private:
+  std::function<void()> on_document_complete_;
 };
+
+// When a command chosen while a navigation awaits the browser runs: after that wait, like any other
+// input, or at once.
+enum class WhileNavigating { Deferred, AtOnce };
 
 class MenuItem {
  public:
@@ -190,11 +204,21 @@ class MenuItem {
   MenuItem* Parent() const { return parent_; }
   void SetListener(Listener listener) { listener_ = std::move(listener); }
 
+  // The user chose the command.
+  void Click() const;
+  void SetOnClick(std::function<void()> on_click, WhileNavigating timing = WhileNavigating::Deferred) {
+    on_click_ = std::move(on_click);
+    timing_ = timing;
+  }
+  WhileNavigating Timing() const { return timing_; }
+
  private:
   std::string name_;
   std::string caption_;
   MenuItem* parent_;
   Listener listener_;
+  std::function<void()> on_click_;
+  WhileNavigating timing_ = WhileNavigating::Deferred;
 };
 
 }  // namespace kestrova

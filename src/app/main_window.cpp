@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include "app/form_wiring.h"
+
 namespace kestrova {
 
 Form2::Form2(Services& s) : services(s) {
@@ -20,13 +22,13 @@ Form2::Form2(Services& s) : services(s) {
   FraPlaylist.SetPlainName("Playlist editor");
   Frame2.SetPlainName("Browser panel");
   WebBrowser1.SetPlainName("Web browser");
+  WireForm(*this);
 }
 
 std::vector<Control*> Form2::TabOrder() {
-  return {&Frame1,       &start_button, &stop_button,    &cmdOpen,      &cmdSave,     &Frame2,
-          &WebBrowser1,  &FraCurrent,   &url1_count_txt, &txt_url1,     &fraInterval, &chk_random,
-          &txt_interval, &Label1,       &FraPlaylist,    &txtItemToAdd, &cmdAddItem,  &cmdRemoveItem,
-          &lstPlayList,  &ckLoop,       &ckExit,         &ckCache};
+  std::vector<Control*> order;
+  ForEachControl([&order](Control& control) { order.push_back(&control); });
+  return order;
 }
 
 std::vector<MenuItem*> Form2::Menus() {

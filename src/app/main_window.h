@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/controls.h"
@@ -62,6 +63,14 @@ struct Form2 {
 
   // Every control, in the tab order of the window (group boxes and labels take no focus).
   std::vector<Control*> TabOrder();
+  // Calls `visit` with every control as its own type, in the same order.
+  template <class Visit>
+  void ForEachControl(Visit&& visit) {
+    std::apply([&visit](auto&... control) { (visit(control), ...); },
+               std::tie(Frame1, start_button, stop_button, cmdOpen, cmdSave, Frame2, WebBrowser1, FraCurrent,
+                        url1_count_txt, txt_url1, fraInterval, chk_random, txt_interval, Label1, FraPlaylist,
+                        txtItemToAdd, cmdAddItem, cmdRemoveItem, lstPlayList, ckLoop, ckExit, ckCache));
+  }
 
   // The menus, in menu order.
   MenuItem File{"File", "&File", nullptr};

@@ -15,9 +15,4 @@ void ckExit_Click(Form2& form) {
   }
 }
 
-void WireOptionToggles(Form2& form) {
-  form.chk_random.SetOnClick([&form] { chk_random_Click(form); });
-  form.ckExit.SetOnClick([&form] { ckExit_Click(form); });
-}
-
 }  // namespace kestrova

@@ -12,7 +12,4 @@ inline constexpr const char* kRandomOn = "Random - Y";
 void chk_random_Click(Form2& form);
 void ckExit_Click(Form2& form);
 
-// Connects the two handlers to their check boxes, so that a value set by the program counts too.
-void WireOptionToggles(Form2& form);
-
 }  // namespace kestrova

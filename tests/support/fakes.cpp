@@ -1,7 +1,5 @@
 #include "support/fakes.h"
 
-#include "browse/option_toggles.h"
-
 namespace kestrova::testing {
 
 Lines Journal::Timed(std::int64_t since_ms) const {
@@ -84,7 +82,7 @@ void FakeApplication::EndProgram() {
   throw ProgramEnded();
 }
 
-Harness::Harness() { WireOptionToggles(form); }
+Harness::Harness() = default;
 
 void Harness::SetPlaylist(const std::vector<std::string>& items) {
   form.lstPlayList.Clear();

@@ -2,8 +2,9 @@
 
 #include <gtk/gtk.h>
 #include <wx/app.h>
-#include <wx/textctrl.h>
+#include <wx/window.h>
 
+#include "platform/wx/object_data.h"
 #include "playlist/list_editing.h"
 
 namespace kestrova::wx {
@@ -37,15 +38,13 @@ gboolean OnDragDrop(GtkWidget*, GdkDragContext* context, gint, gint, guint time,
 
 }  // namespace
 
-void InstallDropTarget(wxTextCtrl* target, Form2& form, ControlFinder find_control) {
+void InstallDropTarget(wxWindow* target, Form2& form, ControlFinder find_control) {
   GtkWidget* entry = target->GetConnectWidget();
-  auto* drops = new EntryDrops{form, std::move(find_control)};
+  auto* drops = KeepOnObject<EntryDrops>(entry, "kestrova-drops", form, std::move(find_control));
   // No targets and no default handling: whatever is offered, the handlers below decide.
   gtk_drag_dest_set(entry, GTK_DEST_DEFAULT_HIGHLIGHT, nullptr, 0, GDK_ACTION_COPY);
   g_signal_connect(entry, "drag-motion", G_CALLBACK(OnDragMotion), nullptr);
   g_signal_connect(entry, "drag-drop", G_CALLBACK(OnDragDrop), drops);
-  g_object_set_data_full(G_OBJECT(entry), "kestrova-drops", drops,
-                         [](gpointer p) { delete static_cast<EntryDrops*>(p); });
 }
 
 }  // namespace kestrova::wx

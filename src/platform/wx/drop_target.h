@@ -6,13 +6,13 @@
 
 #include "app/main_window.h"
 
-class wxTextCtrl;
+class wxWindow;
 
 namespace kestrova::wx {
 
 // Maps a native widget (a GtkWidget*) to the control of the form model it belongs to, or null.
 using ControlFinder = std::function<const Control*(void* native_widget)>;
 
-void InstallDropTarget(wxTextCtrl* target, Form2& form, ControlFinder find_control);
+void InstallDropTarget(wxWindow* target, Form2& form, ControlFinder find_control);
 
 }  // namespace kestrova::wx

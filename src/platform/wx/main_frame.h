@@ -1,17 +1,17 @@
 #pragma once
-// The main window: one widget per control of the form model, kept in step with it both ways,
-// and every widget event turned into a call of its handler.
+// The main window: the frame around the widgets of the form model, and what the window system
+// tells about the window itself (its size, its activation, its closing) turned into the form's
+// handlers.
 
-#include <functional>
-#include <map>
+#include <memory>
 
 #include <wx/frame.h>
 
 #include "app/main_window.h"
 #include "app/startup.h"
+#include "platform/wx/control_binding.h"
 #include "platform/wx/twips.h"
 
-class wxPanel;
 class wxWebView;
 class wxMenuItem;
 
@@ -20,40 +20,27 @@ namespace kestrova::wx {
 class MainFrame : public wxFrame {
  public:
   explicit MainFrame(Form2& form);
+  ~MainFrame() override;
 
-  wxWebView* WebView() const { return web_view_; }
-  wxWindow* WidgetOf(const Control& control) const;
-  wxMenuItem* MenuItemOf(const MenuItem& item) const;
+  wxWebView* WebView() const { return binding_->WebView(); }
+  wxWindow* WidgetOf(const Control& control) const { return binding_->WidgetOf(control); }
+  wxMenuItem* MenuItemOf(const MenuItem& item) const { return binding_->MenuItemOf(item); }
   const Twips& Scale() const { return twips_; }
   // Another form of the program (the About box) became active: the next activation of the main
   // window counts as a return to it.
   void NoteOtherFormActivated();
-  // Puts every widget where the model says.
-  void PlaceAll();
-  // The caption of the window follows the model's after the load step.
-  void SyncCaption();
+  // Runs the form's load step, before the window is first shown, and takes the caption it set.
+  void Load();
+  // Places and shows the widgets as the model says now, not only when the event in hand is done.
+  void ApplyChanges() { binding_->ApplyChanges(); }
 
  private:
-  void CreateWidgets();
-  void CreateMenus();
-  wxWindow* CreateWidget(Control& control);
-  void RelateForScreenReader();
-  void Listen(Control& control);
-  void Sync(Control& control, Prop prop);
-  void Place(Control& control);
-  void BindCommand(Control& control, std::function<void(Form2&)> handler);
-  void OnSize(wxSizeEvent& event);
-  void OnActivate(wxActivateEvent& event);
-  void OnWindowNews(WindowNews news);
-  void OnClose(wxCloseEvent& event);
   void OnResizeNotification();
+  void OnWindowNews(WindowNews news);
 
   Form2& form_;
   Twips twips_;
-  wxPanel* panel_ = nullptr;
-  wxWebView* web_view_ = nullptr;
-  std::map<const Control*, wxWindow*> widgets_;
-  std::map<const MenuItem*, wxMenuItem*> menu_items_;
+  std::unique_ptr<ControlBinding> binding_;
 };
 
 }  // namespace kestrova::wx

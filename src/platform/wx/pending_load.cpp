@@ -4,6 +4,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include "platform/wx/object_data.h"
 #include "platform/wx/pump_until.h"
 #include "platform/wx/trace.h"
 
@@ -67,8 +68,7 @@ void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason, gpointe
 }  // namespace
 
 void FollowLoadStarts(WebKitWebView* web) {
-  g_object_set_data_full(G_OBJECT(web), kRequestsKey, new Requests,
-                         [](gpointer data) { delete static_cast<Requests*>(data); });
+  KeepOnObject<Requests>(web, kRequestsKey);
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "load-failed", G_CALLBACK(OnLoadFailed), nullptr);

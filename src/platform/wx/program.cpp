@@ -2,16 +2,9 @@
 
 #include <clocale>
 
-#include <webkit2/webkit2.h>
-#include <wx/webview.h>
-
-#include "app/startup.h"
-#include "browse/option_toggles.h"
 #include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
-#include "platform/wx/pending_load.h"
-#include "platform/wx/visit_watch.h"
 
 namespace kestrova::wx {
 
@@ -30,29 +23,16 @@ Program::~Program() = default;
 
 void Program::Start() {
   InstallCompactStyle();
-  // Pages run in WebKit's sandbox. It must be asked for before the first web process starts, and
-  // only once: the web context outlives a window (the GUI tests make one after another).
-  static const bool sandboxed = [] {
-    webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
-    return true;
-  }();
-  (void)sandboxed;
-  WireOptionToggles(form_);
   frame_ = new MainFrame(form_);
-  auto* web = static_cast<WebKitWebView*>(frame_->WebView()->GetNativeBackend());
-  FollowLoadStarts(web);
-  WatchVisits(web, form_);
-  browser_.Attach(frame_->WebView());
+  browser_.Attach(frame_->WebView(), form_.visit_log);
+  browser_.SetBeforeNavigate([this] { frame_->ApplyChanges(); });
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);
+  app_.SetBeforeEnd([this] { browser_.EndWebProcess(); });
   about_ = std::make_unique<AboutBox>(form_, frame_->Scale(), [this] { frame_->NoteOtherFormActivated(); });
   app_.SetAboutHandler([this] { about_->Show(); });
-  app_.SetBeforeEnd([web] {
-    if (web) webkit_web_view_terminate_web_process(web);
-  });
-  Form_Load(form_);
-  frame_->SyncCaption();
+  frame_->Load();
   frame_->Show();
 }
 

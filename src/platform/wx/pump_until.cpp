@@ -60,4 +60,18 @@ bool PumpNonInputUntil(const std::function<bool()>& done, std::chrono::milliseco
   return done();
 }
 
+AwaitedAnswer::AwaitedAnswer(Finish finish) : state_(std::make_shared<State>(State{finish})) {}
+
+gpointer AwaitedAnswer::Data() { return std::make_unique<std::shared_ptr<State>>(state_).release(); }
+
+void AwaitedAnswer::OnReady(GObject* source, GAsyncResult* result, gpointer data) {
+  const std::unique_ptr<std::shared_ptr<State>> state(static_cast<std::shared_ptr<State>*>(data));
+  (*state)->finish(source, result);
+  (*state)->answered = true;
+}
+
+bool AwaitedAnswer::Await(std::chrono::milliseconds timeout) {
+  return PumpNonInputUntil([state = state_.get()] { return state->answered; }, timeout);
+}
+
 }  // namespace kestrova::wx

@@ -3,6 +3,9 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
+
+#include <gio/gio.h>
 
 namespace kestrova::wx {
 
@@ -13,5 +16,28 @@ bool PumpNonInputUntil(const std::function<bool()>& done, std::chrono::milliseco
 
 // True inside PumpNonInputUntil.
 bool PumpingNonInput();
+
+// The answer of one asynchronous call of GLib's kind, awaited for a while and then abandoned: the
+// call may still answer long after the wait gave up, or fail once its process is gone, and its
+// callback then finds its state alive and frees it.
+class AwaitedAnswer {
+ public:
+  // Collects the result (and frees its error), as the call's `_finish` function must be called.
+  using Finish = void (*)(GObject* source, GAsyncResult* result);
+  explicit AwaitedAnswer(Finish finish);
+  // The callback and its user data for the asynchronous call; Data() is handed to one call only.
+  static GAsyncReadyCallback Callback() { return &OnReady; }
+  gpointer Data();
+  // Waits as PumpNonInputUntil does until the answer came; false when `timeout` passed first.
+  bool Await(std::chrono::milliseconds timeout);
+
+ private:
+  struct State {
+    Finish finish;
+    bool answered = false;
+  };
+  static void OnReady(GObject* source, GAsyncResult* result, gpointer data);
+  std::shared_ptr<State> state_;
+};
 
 }  // namespace kestrova::wx

@@ -4,7 +4,8 @@
 
 #include <webkit2/webkit2.h>
 
-#include "app/main_window.h"
+#include "browse/visit_log.h"
+#include "platform/wx/object_data.h"
 #include "platform/wx/trace.h"
 
 namespace kestrova::wx {
@@ -62,7 +63,7 @@ gboolean OnDecidePolicy(WebKitWebView* web, WebKitPolicyDecision* decision, WebK
 }
 
 struct Watch {
-  Form2& form;
+  VisitLog& log;
   // The blank page that the view loads as it is made may start only once the web process is up,
   // after the first visit's navigation: its start and end are not that visit's.
   bool first_load = true;
@@ -74,9 +75,9 @@ void Ended(WebKitWebView* web, Watch& watch, const LoadOutcome& outcome) {
     watch.first_load = false;
     const char* uri = webkit_web_view_get_uri(web);
     if (uri == nullptr || uri[0] == '\0' || std::string(uri) == "about:blank") return;
-    watch.form.visit_log.LoadStarted();
+    watch.log.LoadStarted();
   }
-  watch.form.visit_log.LoadEnded(outcome);
+  watch.log.LoadEnded(outcome);
 }
 
 void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data) {
@@ -84,7 +85,7 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer data) {
   if (event == WEBKIT_LOAD_STARTED) {
     g_object_set_data(G_OBJECT(web), kStatusKey, nullptr);
     Trace("load started");
-    if (!watch.first_load) watch.form.visit_log.LoadStarted();
+    if (!watch.first_load) watch.log.LoadStarted();
   } else if (event == WEBKIT_LOAD_COMMITTED) {
     Trace("load committed");
   } else if (event == WEBKIT_LOAD_FINISHED) {
@@ -119,10 +120,8 @@ void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, 
 
 }  // namespace
 
-void WatchVisits(WebKitWebView* web, Form2& form) {
-  auto* watch = new Watch{form};
-  g_object_set_data_full(G_OBJECT(web), "kestrova-visit-watch", watch,
-                         [](gpointer data) { delete static_cast<Watch*>(data); });
+void WatchVisits(WebKitWebView* web, VisitLog& log) {
+  Watch* watch = KeepOnObject<Watch>(web, "kestrova-visit-watch", log);
   // Before the browser's own handler, which ends the emission for what it refuses.
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), watch);

@@ -5,12 +5,12 @@
 typedef struct _WebKitWebView WebKitWebView;
 
 namespace kestrova {
-struct Form2;
+class VisitLog;
 }
 
 namespace kestrova::wx {
 
-// Called once, when the view is made; the form outlives the view.
-void WatchVisits(WebKitWebView* web, Form2& form);
+// Called once, when the view is made; the log outlives the view.
+void WatchVisits(WebKitWebView* web, VisitLog& log);
 
 }  // namespace kestrova::wx

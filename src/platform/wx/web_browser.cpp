@@ -6,6 +6,7 @@
 #include "browse/url_text.h"
 #include "platform/wx/pending_load.h"
 #include "platform/wx/trace.h"
+#include "platform/wx/visit_watch.h"
 #include "platform/wx/web_process_watch.h"
 
 namespace kestrova::wx {
@@ -64,10 +65,23 @@ std::string NavigableUrl(const std::string& text) {
   return result;
 }
 
-void WebKitBrowser::Attach(wxWebView* view) {
+WebKitBrowser::WebKitBrowser() {
+  // Pages run in WebKit's sandbox. It must be asked for before the first web process starts, and
+  // only once: the web context outlives a browser (the GUI tests make one window after another).
+  static const bool sandboxed = [] {
+    webkit_web_context_set_sandbox_enabled(webkit_web_context_get_default(), TRUE);
+    return true;
+  }();
+  (void)sandboxed;
+}
+
+void WebKitBrowser::Attach(wxWebView* view, VisitLog& visit_log) {
   view_ = view;
   WebKitWebView* web = Native(view);
   if (web == nullptr) return;
+  FollowLoadStarts(web);
+  // Before the browser's own handlers, which end the emission for what they refuse.
+  WatchVisits(web, visit_log);
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(web, "authenticate", G_CALLBACK(OnAuthenticate), nullptr);
   g_signal_connect(web, "print", G_CALLBACK(OnPrint), nullptr);
@@ -87,6 +101,7 @@ void WebKitBrowser::Attach(wxWebView* view) {
 void WebKitBrowser::Navigate(const std::string& url) {
   WebKitWebView* web = Native(view_);
   if (web == nullptr) return;
+  if (before_navigate_) before_navigate_();
   const std::string target = NavigableUrl(url);
   const bool afresh = !fresh_target_.empty() && target == fresh_target_;
   fresh_target_.clear();
@@ -112,6 +127,10 @@ void WebKitBrowser::Navigate(const std::string& url) {
   NoteLoadRequested(web, uri);
   g_object_unref(request);
   g_free(escaped);
+}
+
+void WebKitBrowser::EndWebProcess() {
+  if (WebKitWebView* web = Native(view_)) webkit_web_view_terminate_web_process(web);
 }
 
 void WebKitBrowser::Stop() {

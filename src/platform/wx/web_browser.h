@@ -1,11 +1,16 @@
 #pragma once
 // The embedded browser and the URL cache on wxWebView's WebKitGTK backend.
 
+#include <functional>
 #include <string>
 
 #include "platform/services.h"
 
 class wxWebView;
+
+namespace kestrova {
+class VisitLog;
+}
 
 namespace kestrova::wx {
 
@@ -14,8 +19,16 @@ std::string NavigableUrl(const std::string& text);
 
 class WebKitBrowser : public Browser {
  public:
-  // Connects the signals that keep the browser from opening dialogs and windows of its own.
-  void Attach(wxWebView* view);
+  // Asks for WebKit's sandbox, before the first web view starts its web process.
+  WebKitBrowser();
+  // Takes the view just made: follows its loads, tells the visit log how each ended, and keeps the
+  // browser from opening dialogs and windows of its own.
+  void Attach(wxWebView* view, VisitLog& visit_log);
+  // Ends the web process at once; the program is ending.
+  void EndWebProcess();
+  // Runs before each navigation, to bring the window up to the model: a run shows the browser
+  // just before it navigates, and the view is to be on screen when it is asked to load.
+  void SetBeforeNavigate(std::function<void()> before) { before_navigate_ = std::move(before); }
   void Navigate(const std::string& url) override;
   void Stop() override;
   void SetSilent(bool silent) override;
@@ -26,6 +39,7 @@ class WebKitBrowser : public Browser {
 
  private:
   wxWebView* view_ = nullptr;
+  std::function<void()> before_navigate_;
   bool silent_ = false;
   std::string fresh_target_;
 };

@@ -30,21 +30,11 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
 
 void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason, gpointer) { SetShownPage(web, false); }
 
-struct Probe {
-  bool answered = false;
-  bool abandoned = false;
-};
-
-void OnAnswered(GObject* source, GAsyncResult* result, gpointer data) {
-  auto* probe = static_cast<Probe*>(data);
+// Any question that the process's main thread must answer would do; this one changes nothing.
+void FinishCanExecute(GObject* source, GAsyncResult* result) {
   GError* error = nullptr;
   (void)webkit_web_view_can_execute_editing_command_finish(WEBKIT_WEB_VIEW(source), result, &error);
   g_clear_error(&error);
-  if (probe->abandoned) {
-    delete probe;
-  } else {
-    probe->answered = true;
-  }
 }
 
 }  // namespace
@@ -56,17 +46,12 @@ void WatchWebProcess(WebKitWebView* web) {
 
 void EndWebProcessIfStuck(WebKitWebView* web) {
   if (web == nullptr || !ShownPage(web)) return;
-  // Any question that the process's main thread must answer would do; this one changes nothing.
-  auto* probe = new Probe;
-  webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, OnAnswered, probe);
+  AwaitedAnswer answer(FinishCanExecute);
+  webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, AwaitedAnswer::Callback(),
+                                              answer.Data());
   // No window handler runs inside a navigation while the answer is awaited.
   Trace("web process check");
-  PumpNonInputUntil([probe] { return probe->answered; }, kAnswerTimeout);
-  if (probe->answered) {
-    delete probe;
-    return;
-  }
-  probe->abandoned = true;  // the answer, or the error once the process is gone, frees it
+  if (answer.Await(kAnswerTimeout)) return;
   Trace("web process did not answer; ended");
   webkit_web_view_terminate_web_process(web);
   SetShownPage(web, false);

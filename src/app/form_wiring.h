@@ -1,0 +1,13 @@
+#pragma once
+// Which handler each button, menu command and check box of the main window runs when clicked, and
+// which one the browser runs when it has loaded a document.
+
+#include "app/main_window.h"
+
+namespace kestrova {
+
+// Gives every clickable control and menu command its handler; the form does this as it is made,
+// so that a value set by the program raises a check box's handler as a click would.
+void WireForm(Form2& form);
+
+}  // namespace kestrova
