@@ -21,8 +21,10 @@ enum class Stage { None, Requested, Started };
 
 struct Requests {
   // The load that the view was made with starts first, whenever its web process is up, even when
-  // a later request came meanwhile: its start is not the later one's.
-  bool first_load_to_start = true;
+  // a later request came meanwhile: none of its events, up to its end, are the later one's. Its
+  // commit had been taken for the answer to the run's first page, which the second then replaced
+  // unsent.
+  enum class Initial { Waiting, Running, Over } initial = Initial::Waiting;
   Stage stage = Stage::None;
   std::string uri;
   std::chrono::steady_clock::time_point started_at;
@@ -34,10 +36,13 @@ Requests* Find(WebKitWebView* web) { return static_cast<Requests*>(g_object_get_
 
 void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
   Requests& requests = *Find(web);
+  if (requests.initial != Requests::Initial::Over) {
+    if (event == WEBKIT_LOAD_STARTED) requests.initial = Requests::Initial::Running;
+    if (event == WEBKIT_LOAD_FINISHED) requests.initial = Requests::Initial::Over;
+    return;
+  }
   if (event == WEBKIT_LOAD_STARTED) {
-    if (requests.first_load_to_start) {
-      requests.first_load_to_start = false;
-    } else if (requests.stage == Stage::Requested) {
+    if (requests.stage == Stage::Requested) {
       requests.stage = Stage::Started;
       requests.started_at = std::chrono::steady_clock::now();
     }
@@ -48,13 +53,17 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
 
 gboolean OnDecidePolicy(WebKitWebView* web, WebKitPolicyDecision*, WebKitPolicyDecisionType type, gpointer) {
   Requests& requests = *Find(web);
-  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE && requests.stage == Stage::Started) requests.stage = Stage::None;
+  if (requests.initial == Requests::Initial::Over && type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE &&
+      requests.stage == Stage::Started) {
+    requests.stage = Stage::None;
+  }
   return FALSE;
 }
 
 // A request cancelled before it started (by Stop) starts no more.
 gboolean OnLoadFailed(WebKitWebView* web, WebKitLoadEvent, gchar* uri, GError*, gpointer) {
   Requests& requests = *Find(web);
+  if (requests.initial != Requests::Initial::Over) return FALSE;  // its end follows
   if (requests.stage == Stage::Started || (uri != nullptr && requests.uri == uri)) requests.stage = Stage::None;
   return FALSE;
 }
@@ -62,7 +71,7 @@ gboolean OnLoadFailed(WebKitWebView* web, WebKitLoadEvent, gchar* uri, GError*, 
 // The requests that a process had taken with it are gone.
 void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason, gpointer) {
   Find(web)->stage = Stage::None;
-  Find(web)->first_load_to_start = false;
+  Find(web)->initial = Requests::Initial::Over;
 }
 
 }  // namespace
