@@ -92,6 +92,7 @@ void WebKitBrowser::Attach(wxWebView* view) {
   view_ = view;
   WebKitWebView* web = Native(view);
   if (web == nullptr) return;
+  WatchWebProcess(web);  // first: it may hold a dialog before the handler below answers it
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(web, "authenticate", G_CALLBACK(OnAuthenticate), nullptr);
   g_signal_connect(web, "print", G_CALLBACK(OnPrint), nullptr);
@@ -99,7 +100,6 @@ void WebKitBrowser::Attach(wxWebView* view) {
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
-  WatchWebProcess(web);
   // A page opened from a file must not read other local files. These are WebKit's defaults, set
   // here so that no other default or setting of the toolkit can turn them on.
   WebKitSettings* settings = webkit_web_view_get_settings(web);

@@ -30,6 +30,28 @@ void OnLoadChanged(WebKitWebView* web, WebKitLoadEvent event, gpointer) {
 
 void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason, gpointer) { SetShownPage(web, false); }
 
+// A page that loops on script dialogs has one of them on its way to the window at nearly every
+// moment, and WebKit leaks the process's connection (a thread and about 200 KB) when the process
+// is ended with a dialog in flight: every pass of a long run grew the program. The page's next
+// dialog is therefore held unanswered, which halts the loop, before the process is ended.
+struct Dialogs {
+  int seen = 0;
+  bool holding = false;
+  WebKitScriptDialog* held = nullptr;
+};
+
+gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
+  auto* dialogs = static_cast<Dialogs*>(data);
+  ++dialogs->seen;
+  if (!dialogs->holding) return FALSE;  // answered as the browser's settings say
+  if (dialogs->held == nullptr) dialogs->held = webkit_script_dialog_ref(dialog);
+  return TRUE;
+}
+
+constexpr const char* kDialogsKey = "kestrova-web-process-dialogs";
+
+Dialogs& DialogsOf(WebKitWebView* web) { return *static_cast<Dialogs*>(g_object_get_data(G_OBJECT(web), kDialogsKey)); }
+
 struct Probe {
   bool answered = false;
   bool abandoned = false;
@@ -52,12 +74,17 @@ void OnAnswered(GObject* source, GAsyncResult* result, gpointer data) {
 void WatchWebProcess(WebKitWebView* web) {
   g_signal_connect(web, "load-changed", G_CALLBACK(OnLoadChanged), nullptr);
   g_signal_connect(web, "web-process-terminated", G_CALLBACK(OnTerminated), nullptr);
+  auto* dialogs = new Dialogs;
+  g_object_set_data_full(G_OBJECT(web), kDialogsKey, dialogs, [](gpointer data) { delete static_cast<Dialogs*>(data); });
+  g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), dialogs);
 }
 
 void EndWebProcessIfStuck(WebKitWebView* web) {
   if (web == nullptr || !ShownPage(web)) return;
   // Any question that the process's main thread must answer would do; this one changes nothing.
   auto* probe = new Probe;
+  Dialogs& dialogs = DialogsOf(web);
+  dialogs.seen = 0;
   webkit_web_view_can_execute_editing_command(web, WEBKIT_EDITING_COMMAND_COPY, nullptr, OnAnswered, probe);
   // No window handler runs inside a navigation while the answer is awaited.
   Trace("web process check");
@@ -67,9 +94,19 @@ void EndWebProcessIfStuck(WebKitWebView* web) {
     return;
   }
   probe->abandoned = true;  // the answer, or the error once the process is gone, frees it
+  if (dialogs.seen > 0) {
+    dialogs.holding = true;
+    PumpNonInputUntil([&dialogs] { return dialogs.held != nullptr; }, kAnswerTimeout);
+  }
   Trace("web process did not answer; ended");
   webkit_web_view_terminate_web_process(web);
   SetShownPage(web, false);
+  if (dialogs.held != nullptr) {
+    webkit_script_dialog_close(dialogs.held);
+    webkit_script_dialog_unref(dialogs.held);
+    dialogs.held = nullptr;
+  }
+  dialogs.holding = false;
 }
 
 }  // namespace kestrova::wx
