@@ -82,6 +82,7 @@ void WebKitBrowser::Attach(wxWebView* view, VisitLog& visit_log) {
   FollowLoadStarts(web);
   // Before the browser's own handlers, which end the emission for what they refuse.
   WatchVisits(web, visit_log);
+  WatchWebProcess(web);  // before the handler below: it may hold a dialog that one would answer
   g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
   g_signal_connect(web, "authenticate", G_CALLBACK(OnAuthenticate), nullptr);
   g_signal_connect(web, "print", G_CALLBACK(OnPrint), nullptr);
@@ -89,7 +90,6 @@ void WebKitBrowser::Attach(wxWebView* view, VisitLog& visit_log) {
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
   g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
-  WatchWebProcess(web);
   // A page opened from a file must not read other local files. These are WebKit's defaults, set
   // here so that no other default or setting of the toolkit can turn them on.
   WebKitSettings* settings = webkit_web_view_get_settings(web);
