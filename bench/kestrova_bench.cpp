@@ -38,9 +38,6 @@ namespace kestrova::bench {
 namespace {
 
 using namespace std::chrono_literals;
-using e2e::Clock;
-using e2e::ProgramProcess;
-using e2e::Request;
 
 constexpr double kTwipsPerPixel = 15.0;  // at the 96 DPI of the bench's display
 constexpr float kDesignClientHeight = 8640;
@@ -142,9 +139,9 @@ class Bench {
     std::vector<std::string> urls;
     for (const auto& path : PlainPagePaths()) urls.push_back(server_.Url(path));
     site_list_ = scratch_.Path() / "site.txt";
-    e2e::WritePlaylist(site_list_, urls);
+    WritePlaylist(site_list_, urls);
     static_list_ = scratch_.Path() / "static.txt";
-    e2e::WritePlaylist(static_list_, {server_.Url(PlainPagePaths().front())});
+    WritePlaylist(static_list_, {server_.Url(PlainPagePaths().front())});
   }
 
   void Run() {
@@ -228,21 +225,21 @@ class Bench {
     return PageRequestsSince(paths, since);
   }
 
-  e2e::Window MainWindowOf(ProgramProcess& process) {
-    auto window = e2e::WaitForWindow(process.Pid(), "Kestrova Pro Version", 30s);
+  Window MainWindowOf(ProgramProcess& process) {
+    auto window = WaitForWindow(process.Pid(), "Kestrova Pro Version", 30s);
     if (!window) throw std::runtime_error("the main window did not appear");
     return *window;
   }
 
   // Moves the pointer onto a control and returns a function that clicks it there, so that the
   // moment of the click can be taken just before the button goes down.
-  void PointAt(const e2e::Window& window, const Place& place) {
-    const auto geometry = e2e::GeometryOf(window);
+  void PointAt(const Window& window, const Place& place) {
+    const auto geometry = GeometryOf(window);
     if (!geometry) throw std::runtime_error("no geometry for the main window");
     const int menu_bar = geometry->height - static_cast<int>(std::lround(kDesignClientHeight / kTwipsPerPixel));
     const int x = static_cast<int>(std::lround((place.left + place.width / 2) / kTwipsPerPixel));
     const int y = menu_bar + static_cast<int>(std::lround((place.top + place.height / 2) / kTwipsPerPixel));
-    if (!e2e::RunTool({"xdotool", "mousemove", "--window", window.id, std::to_string(x), std::to_string(y)})
+    if (!RunTool({"xdotool", "mousemove", "--window", window.id, std::to_string(x), std::to_string(y)})
              .Succeeded()) {
       throw std::runtime_error("xdotool mousemove failed");
     }
@@ -261,7 +258,7 @@ class Bench {
       const auto since = launched.process->StartedAt();
       auto requests = WaitForPageRequests(PlainPagePaths(), since, 1, 30s);
       if (requests.empty()) throw std::runtime_error("no request within 30 s of the start");
-      row.samples.push_back(e2e::SecondsBetween(since, requests.front().at));
+      row.samples.push_back(SecondsBetween(since, requests.front().at));
       launched.process->Kill();
       std::this_thread::sleep_for(1s);
     }
@@ -287,7 +284,7 @@ class Bench {
       launched.process->Kill();
       if (requests.size() < 3) throw std::runtime_error("too few visits");
       std::vector<double> deviations;
-      const auto spacings = e2e::Spacings(requests);
+      const auto spacings = Spacings(requests);
       const auto trace = ReadTrace(launched.trace);
       std::int64_t last_navigation = -1;
       for (const auto& line : trace) {
@@ -327,7 +324,7 @@ class Bench {
   void StopLatency() {
     Row row{"stop latency: click on Stop in a /t=10 wait to run ended", "ms", {}, "≤ 1050", {}, ""};
     auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=10"});
-    const e2e::Window window = MainWindowOf(*launched.process);
+    const Window window = MainWindowOf(*launched.process);
     std::int64_t after = 0;
     for (int stop = 0; stop < settings_.stops; ++stop) {
       auto navigated = WaitForTrace(launched.trace, "navigate ", after, 30s);
@@ -356,7 +353,7 @@ class Bench {
             {}, ""};
     while (static_cast<int>(row.samples.size()) < settings_.clicks) {
       auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
-      const e2e::Window window = MainWindowOf(*launched.process);
+      const Window window = MainWindowOf(*launched.process);
       auto navigated = WaitForTrace(launched.trace, "navigate ", 0, 30s);
       if (!navigated) throw std::runtime_error("no navigation traced");
       PointAt(window, kNoCacheBox);
@@ -556,7 +553,7 @@ class Bench {
         urls.push_back(server_.Url(PlainPagePaths()[static_cast<std::size_t>(i % kSitePages)]) +
                        "?entry=" + std::to_string(i));
       }
-      e2e::WritePlaylist(list, urls);
+      WritePlaylist(list, urls);
       Row load{"big list: load " + std::to_string(size.lines) + " lines", "s", {}, "≤ " + Fixed(size.load_target, 1),
                {}, "Return in the dialog to the list filled"};
       Row save{"big list: save " + std::to_string(size.lines) + " lines", "s", {}, "≤ " + Fixed(size.save_target, 1),
@@ -568,19 +565,19 @@ class Bench {
                    "dialog returned to the file written"};
       for (int run = 0; run < settings_.list_runs; ++run) {
         auto launched = LaunchKestrova({});
-        const e2e::Window window = MainWindowOf(*launched.process);
+        const Window window = MainWindowOf(*launched.process);
         const pid_t pid = launched.process->Pid();
 
         PointAt(window, kOpenButton);
         ClickNow();
-        auto dialog = e2e::WaitForWindow(pid, "Select a file", 10s);
+        auto dialog = WaitForWindow(pid, "Select a file", 10s);
         if (!dialog) throw std::runtime_error("no open dialog");
-        e2e::Activate(*dialog);
+        Activate(*dialog);
         std::this_thread::sleep_for(300ms);
-        e2e::TypeText(list.string());
+        TypeText(list.string());
         std::this_thread::sleep_for(500ms);
         const std::int64_t opened = SteadyMs();
-        e2e::PressKeys({"Return"});
+        PressKeys({"Return"});
         auto filled = WaitForTrace(launched.trace, "list items " + std::to_string(size.lines), opened - 1, 30s);
         if (!filled) throw std::runtime_error("the list was not loaded");
         load.samples.push_back(static_cast<double>(filled->ms - opened) / 1000.0);
@@ -591,15 +588,15 @@ class Bench {
         const auto saved_file = launched.trace.parent_path() / "saved.txt";
         PointAt(window, kSaveButton);
         ClickNow();
-        dialog = e2e::WaitForWindow(pid, "Select a file", 10s);
+        dialog = WaitForWindow(pid, "Select a file", 10s);
         if (!dialog) throw std::runtime_error("no save dialog");
-        e2e::Activate(*dialog);
+        Activate(*dialog);
         std::this_thread::sleep_for(300ms);
-        e2e::PressKeys({"ctrl+a"});
-        e2e::TypeText(saved_file.string());
+        PressKeys({"ctrl+a"});
+        TypeText(saved_file.string());
         std::this_thread::sleep_for(500ms);
         const std::int64_t save_at = SteadyMs();
-        e2e::PressKeys({"Return"});
+        PressKeys({"Return"});
         auto done = WaitForTrace(launched.trace, "handler cmdSave done", save_at - 1, 30s);
         if (!done) throw std::runtime_error("the list was not saved");
         if (std::filesystem::file_size(saved_file) != std::filesystem::file_size(list)) {
@@ -647,7 +644,7 @@ class Bench {
     std::ostringstream out;
     char date[64];
     std::strftime(date, sizeof date, "%Y-%m-%d %H:%M UTC", std::gmtime(&started_));
-    const auto commit = e2e::RunTool({"git", "-C", KESTROVA_SOURCE_DIR, "rev-parse", "--short", "HEAD"});
+    const auto commit = RunTool({"git", "-C", KESTROVA_SOURCE_DIR, "rev-parse", "--short", "HEAD"});
     std::string revision = commit.out;
     if (!revision.empty() && revision.back() == '\n') revision.pop_back();
     out << "## " << date << (settings_.quick ? " (quick)" : "") << "\n\n";
@@ -677,8 +674,8 @@ class Bench {
   }
 
   Settings settings_;
-  e2e::RecordingServer server_;
-  e2e::ScratchDir scratch_;
+  RecordingServer server_;
+  ScratchDir scratch_;
   std::filesystem::path site_list_;
   std::filesystem::path static_list_;
   std::mt19937_64 random_;

@@ -97,17 +97,17 @@ std::string Html(int index, const std::string& prefix, int refresh_seconds) {
 
 }  // namespace
 
-void ServeSite(e2e::RecordingServer& server, int refresh_seconds) {
+void ServeSite(RecordingServer& server, int refresh_seconds) {
   for (int i = 0; i < kSitePages; ++i) {
     const std::string name = Name(i);
-    server.Serve("/p/" + name + ".html", e2e::Page{Html(i, "/p/", 0)});
+    server.Serve("/p/" + name + ".html", Page{Html(i, "/p/", 0)});
     // Asked for again at every visit, or a browser cycling through them would after the first
     // round show them from its cache and the server would see no more visits.
-    server.Serve("/r/" + name + ".html", e2e::Page{Html(i, "/r/", refresh_seconds), "text/html; charset=utf-8", "no-cache"});
-    server.Serve("/s/" + name + ".css", e2e::Page{Stylesheet(i), "text/css"});
-    server.Serve("/s/" + name + ".js", e2e::Page{Script(i), "application/javascript"});
-    server.Serve("/s/" + name + "-a.bmp", e2e::Page{Bitmap(ImageBytes(i), i), "image/bmp"});
-    server.Serve("/s/" + name + "-b.bmp", e2e::Page{Bitmap(ImageBytes(i), i + 50), "image/bmp"});
+    server.Serve("/r/" + name + ".html", Page{Html(i, "/r/", refresh_seconds), "text/html; charset=utf-8", "no-cache"});
+    server.Serve("/s/" + name + ".css", Page{Stylesheet(i), "text/css"});
+    server.Serve("/s/" + name + ".js", Page{Script(i), "application/javascript"});
+    server.Serve("/s/" + name + "-a.bmp", Page{Bitmap(ImageBytes(i), i), "image/bmp"});
+    server.Serve("/s/" + name + "-b.bmp", Page{Bitmap(ImageBytes(i), i + 50), "image/bmp"});
   }
 }
 
