@@ -332,11 +332,12 @@ class EndToEnd(unittest.TestCase):
         height = int(re.search(r"HEIGHT=(\d+)", xdotool("getwindowgeometry", "--shell", window))[1])
         no_cache = ["mousemove", "--window", window, "656", str(height - 576 + 73), "click", "1"]
 
-        # No Cache is ticked at start: the second pass reaches the server too, one second a page.
-        # The first page comes late while the web engine starts its processes.
+        # No Cache is ticked at start: the second pass reaches the server too, one second a page. The
+        # first page's request waits for the web engine to start, and the second for the first, so the
+        # first spacing may be as short as that took; a lag of up to 250 ms is caught up in the wait.
         seen = self.assert_cycle(pages, 6)
         gaps = [b.at - a.at for a, b in zip(seen, seen[1:])]
-        self.assertTrue(0.35 <= gaps[0] <= 1.6 and all(0.85 <= g <= 1.6 for g in gaps[1:]), describe(seen))
+        self.assertTrue(gaps[0] <= 1.6 and all(0.7 <= g <= 1.6 for g in gaps[1:]), describe(seen))
         # Only the page is purged: what it loads stays in the cache.
         self.assertEqual(len(self.server.seen("/style.css")), 1)
 
