@@ -8,7 +8,7 @@
 namespace kestrova::bench {
 
 ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-e2e-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
   path_ = pattern;
 }
