@@ -7,7 +7,7 @@ import json, os, re, shutil, signal, socket, subprocess, sys, tempfile, threadin
 from collections import namedtuple
 from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
 
-PROGRAM = os.environ.get("KESTROVA_PROGRAM")
+PROGRAM = None  # the executable, from the command line or bench/soak.py
 CAPTION = "Kestrova Pro Version"
 Request = namedtuple("Request", "path target at")
 
@@ -167,8 +167,8 @@ def closed_port():
         return s.getsockname()[1]
 
 
-def script_page(script, cache="max-age=3600"):
-    return (cache, f"<!DOCTYPE html><title>hostile</title><h1>hostile</h1><script>{script}</script>")
+def script_page(script):
+    return ("max-age=3600", f"<!DOCTYPE html><title>page</title><h1>page</h1><script>{script}</script>")
 
 
 def mixture(server, scratch):
