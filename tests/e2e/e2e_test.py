@@ -338,8 +338,10 @@ class EndToEnd(unittest.TestCase):
         seen = self.assert_cycle(pages, 6)
         gaps = [b.at - a.at for a, b in zip(seen, seen[1:])]
         self.assertTrue(gaps[0] <= 1.6 and all(0.7 <= g <= 1.6 for g in gaps[1:]), describe(seen))
-        # Only the page is purged: what it loads stays in the cache.
-        self.assertEqual(len(self.server.seen("/style.css")), 1)
+        # Only the page is purged: what it loads stays in the cache. (A page replaced before its
+        # stylesheet came may have left it unstored, so the first pass may ask more than once.)
+        self.assertTrue(self.server.seen("/style.css"))
+        self.assertEqual([r for r in self.server.seen("/style.css") if r.at > seen[3].at], [])
 
         # Unticked, the next visits come from the cache; ticked again, they reach the server again.
         xdotool(*no_cache)
