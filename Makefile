@@ -87,14 +87,14 @@ bench: test-deps
 test: test-deps build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
-# A long run of the real program over ordinary and hostile pages, under its own Xvfb; appends
-# its figures to bench/RESULTS.md. SOAK_MINUTES sets its length.
+# A long run of the real program over the end-to-end soak's ordinary and hostile pages, under its
+# own Xvfb; appends its figures to bench/RESULTS.md. SOAK_MINUTES sets its length, SOAK_PROGRAM
+# another build of the program to measure.
 SOAK_MINUTES ?= 60
+SOAK_PROGRAM ?= $(BUILD)/kestrova
 .PHONY: soak
 soak: test-deps build
-	@cmake --build $(BUILD) -j $(JOBS) --target kestrova_soak
-	@mkdir -p bench
-	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x $(BUILD)/tests/e2e/kestrova_soak $(CURDIR)/bench/RESULTS.md
+	@SOAK_MINUTES=$(SOAK_MINUTES) scripts/run-under-x bench/soak.py $(SOAK_PROGRAM) $(CURDIR)/bench/RESULTS.md
 
 # How big the tests are beside the program (non-blank, non-comment lines; at most 40 %).
 test-share:

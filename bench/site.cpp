@@ -13,7 +13,9 @@ std::size_t TargetWeight(int index) { return (50 + 150 * static_cast<std::size_t
 
 std::size_t HtmlBytes(int index) { return TargetWeight(index) * 3 / 10; }
 
-std::size_t ImageBytes(int index) { return (TargetWeight(index) - HtmlBytes(index) - kCssBytes - kScriptBytes) / 2; }
+std::size_t ImageBytes(int index) {
+  return (TargetWeight(index) - HtmlBytes(index) - kCssBytes - kScriptBytes) / 2;
+}
 
 std::string Name(int index) { return "p" + std::to_string(index); }
 
@@ -61,8 +63,8 @@ std::string Stylesheet(int index) {
                     "f}\nh1{color:#235}\np{line-height:1.4}\nimg{width:256px;border:1px solid #888}\n";
   std::string rules;
   for (int i = 0; css.size() + rules.size() < kCssBytes; ++i) {
-    rules += ".c" + std::to_string(i) + "{margin:" + std::to_string(i % 7) + "px;padding:" + std::to_string(i % 5) +
-             "px;color:#" + std::to_string(100 + i % 800) + "}\n";
+    rules += ".c" + std::to_string(i) + "{margin:" + std::to_string(i % 7) + "px;padding:" +
+             std::to_string(i % 5) + "px;color:#" + std::to_string(100 + i % 800) + "}\n";
   }
   return css + rules;
 }
@@ -87,26 +89,25 @@ std::string Html(int index, const std::string& prefix, int refresh_seconds) {
   std::string body;
   for (int i = 0; head.size() + body.size() + tail.size() < HtmlBytes(index); ++i) {
     body += "<p class=\"c" + std::to_string(i % 200) +
-            "\">Keeping a connection awake takes a page now and then; this paragraph is number " + std::to_string(i) +
-            " of a page that is long enough to be laid out and painted in earnest.</p>\n";
+            "\">Keeping a connection awake takes a page now and then; this paragraph is number " +
+            std::to_string(i) + " of a page that is long enough to be laid out and painted in earnest.</p>\n";
   }
   return head + body + tail;
 }
 
 }  // namespace
 
-void ServeSite(e2e::RecordingServer& server, int refresh_seconds) {
+void ServeSite(RecordingServer& server, int refresh_seconds) {
   for (int i = 0; i < kSitePages; ++i) {
     const std::string name = Name(i);
-    server.Serve("/p/" + name + ".html", e2e::Page{Html(i, "/p/", 0)});
+    server.Serve("/p/" + name + ".html", Page{Html(i, "/p/", 0)});
     // Asked for again at every visit, or a browser cycling through them would after the first
     // round show them from its cache and the server would see no more visits.
-    server.Serve("/r/" + name + ".html",
-                 e2e::Page{Html(i, "/r/", refresh_seconds), "text/html; charset=utf-8", "no-cache"});
-    server.Serve("/s/" + name + ".css", e2e::Page{Stylesheet(i), "text/css"});
-    server.Serve("/s/" + name + ".js", e2e::Page{Script(i), "application/javascript"});
-    server.Serve("/s/" + name + "-a.bmp", e2e::Page{Bitmap(ImageBytes(i), i), "image/bmp"});
-    server.Serve("/s/" + name + "-b.bmp", e2e::Page{Bitmap(ImageBytes(i), i + 50), "image/bmp"});
+    server.Serve("/r/" + name + ".html", Page{Html(i, "/r/", refresh_seconds), "text/html; charset=utf-8", "no-cache"});
+    server.Serve("/s/" + name + ".css", Page{Stylesheet(i), "text/css"});
+    server.Serve("/s/" + name + ".js", Page{Script(i), "application/javascript"});
+    server.Serve("/s/" + name + "-a.bmp", Page{Bitmap(ImageBytes(i), i), "image/bmp"});
+    server.Serve("/s/" + name + "-b.bmp", Page{Bitmap(ImageBytes(i), i + 50), "image/bmp"});
   }
 }
 

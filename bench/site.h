@@ -13,7 +13,7 @@ namespace kestrova::bench {
 inline constexpr int kSitePages = 20;
 
 // Serves every page and resource; `refresh_seconds` is the /r/ pages' delay.
-void ServeSite(e2e::RecordingServer& server, int refresh_seconds);
+void ServeSite(RecordingServer& server, int refresh_seconds);
 
 // The paths of the pages themselves (not their resources), in order.
 std::vector<std::string> PlainPagePaths();

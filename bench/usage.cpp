@@ -13,9 +13,9 @@
 namespace kestrova::bench {
 namespace {
 
-std::vector<e2e::ProcessInfo> Tree(pid_t root) {
-  std::vector<e2e::ProcessInfo> tree = e2e::Descendants(root);
-  for (const auto& process : e2e::AllProcesses()) {
+std::vector<ProcessInfo> Tree(pid_t root) {
+  std::vector<ProcessInfo> tree = Descendants(root);
+  for (const auto& process : AllProcesses()) {
     if (process.pid == root) tree.push_back(process);
   }
   return tree;

@@ -5,7 +5,7 @@
 
 #include "support/tool.h"
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 namespace {
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -85,28 +85,4 @@ bool PressKeys(const std::vector<std::string>& keys) {
 
 bool TypeText(const std::string& text) { return Xdotool({"type", "--delay", "15", text}); }
 
-bool ClickAt(const Window& window, int x, int y) {
-  return Xdotool({"mousemove", "--window", window.id, std::to_string(x), std::to_string(y)}) &&
-         Xdotool({"click", "1"});
-}
-
-std::optional<std::chrono::steady_clock::time_point> ChooseMenuItem(pid_t pid, const Window& window,
-                                                                    const std::string& menu_key,
-                                                                    const std::string& item_key) {
-  if (!Activate(window)) return std::nullopt;
-  const std::size_t before = VisibleWindows(pid).size();
-  if (!PressKeys({"alt+" + menu_key})) return std::nullopt;
-  // The item's key must reach the open menu, not the window below it.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
-  while (VisibleWindows(pid).size() <= before) {
-    if (std::chrono::steady_clock::now() >= deadline) return std::nullopt;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  const auto pressed = std::chrono::steady_clock::now();
-  if (!PressKeys({item_key})) return std::nullopt;
-  return pressed;
-}
-
-bool CloseThroughWindowManager(const Window& window) { return Activate(window) && PressKeys({"alt+F4"}); }
-
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

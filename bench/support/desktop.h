@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 struct Window {
   std::string id;  // as xdotool prints it
@@ -36,14 +36,5 @@ bool Activate(const Window& window);
 // Presses keys in xdotool's notation ("alt+f", "Return", "ctrl+a") on the focused window.
 bool PressKeys(const std::vector<std::string>& keys);
 bool TypeText(const std::string& text);
-// A left click at a point given relative to the window's top-left corner.
-bool ClickAt(const Window& window, int x, int y);
-// Opens a menu of `window`'s menu bar with alt and its access key, waits until it shows, then
-// chooses an item by its access key. Returns the moment just before the item's key went down.
-std::optional<std::chrono::steady_clock::time_point> ChooseMenuItem(pid_t pid, const Window& window,
-                                                                    const std::string& menu_key,
-                                                                    const std::string& item_key);
-// Asks the window manager to close the window, the way alt+F4 does.
-bool CloseThroughWindowManager(const Window& window);
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

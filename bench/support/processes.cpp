@@ -8,7 +8,7 @@
 #include <set>
 #include <sstream>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 namespace {
 
 std::optional<ProcessInfo> ReadFiles(pid_t pid) {
@@ -93,4 +93,4 @@ bool StillRunning(const ProcessInfo& process) {
   return now && now->start_ticks == process.start_ticks && now->state != 'Z' && now->state != 'X';
 }
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 struct ProcessInfo {
   pid_t pid = 0;
@@ -26,4 +26,4 @@ std::vector<ProcessInfo> GroupMembers(pid_t group);
 // True while the same process (same id and start) exists and has not ended. A zombie has ended.
 bool StillRunning(const ProcessInfo& process);
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -13,7 +13,7 @@
 
 #include "support/processes.h"
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 using Clock = std::chrono::steady_clock;
 
@@ -67,4 +67,4 @@ class ProgramProcess {
   std::vector<ProcessInfo> helpers_;
 };
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -5,10 +5,10 @@
 #include <fstream>
 #include <stdexcept>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 ScratchDir::ScratchDir() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-e2e-XXXXXX").string();
+  std::string pattern = (std::filesystem::temp_directory_path() / "kestrova-bench-XXXXXX").string();
   if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot make a scratch folder");
   path_ = pattern;
 }
@@ -25,4 +25,4 @@ void WritePlaylist(const std::filesystem::path& file, const std::vector<std::str
   if (!out.flush()) throw std::runtime_error("cannot write " + file.string());
 }
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -18,7 +18,7 @@ struct Request;
 struct Response;
 }
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 using Clock = std::chrono::steady_clock;
 
@@ -31,18 +31,10 @@ struct Page {
 
 // A small HTML page whose title and heading are `title`.
 Page HtmlPage(const std::string& title);
-// Calls alert(), confirm() and prompt() as it loads, then fetches `report_path` with what
-// confirm and prompt answered. A browser that shows those dialogs holds the script at the
-// first one, and the report never comes.
-Page ScriptDialogPage(const std::string& report_path);
 
 // Makes the whole answer to one request, for pages that are more than a fixed body: redirects,
 // refusals, downloads. The request has been recorded before it is called.
 using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
-
-// A small page whose script fetches `report_target` as it runs: proof that the page was not only
-// fetched but shown by a working web process.
-Page ReportingPage(const std::string& title, const std::string& report_target);
 
 struct Request {
   std::string path;
@@ -72,9 +64,6 @@ class RecordingServer {
   // Waits until `done` holds for the requests so far, or the time is up; returns the requests.
   std::vector<Request> WaitUntil(const std::function<bool(const std::vector<Request>&)>& done,
                                  Clock::duration timeout) const;
-  // Waits for `count` requests among `paths`; returns those that came (maybe fewer).
-  std::vector<Request> WaitForRequests(const std::vector<std::string>& paths, std::size_t count,
-                                       Clock::duration timeout) const;
 
  private:
   std::unique_ptr<httplib::Server> server_;
@@ -89,9 +78,8 @@ class RecordingServer {
 
 // Only the requests among `requests` whose path is one of `paths`.
 std::vector<Request> Only(const std::vector<Request>& requests, const std::vector<std::string>& paths);
-std::vector<std::string> PathsOf(const std::vector<Request>& requests);
 // Seconds between consecutive requests.
 std::vector<double> Spacings(const std::vector<Request>& requests);
 double SecondsBetween(Clock::time_point from, Clock::time_point to);
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

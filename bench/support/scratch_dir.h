@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 class ScratchDir {
  public:
@@ -24,4 +24,4 @@ class ScratchDir {
 // Writes one entry a line, each line ended by CR LF, creating the folders on the way.
 void WritePlaylist(const std::filesystem::path& file, const std::vector<std::string>& entries);
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -5,29 +5,11 @@
 #include <algorithm>
 #include <stdexcept>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 Page HtmlPage(const std::string& title) {
   return Page{"<!DOCTYPE html>\n<html><head><title>" + title + "</title></head><body><h1>" + title +
               "</h1></body></html>\n"};
-}
-
-Page ScriptDialogPage(const std::string& report_path) {
-  return Page{
-      "<!DOCTYPE html>\n<html><head><title>dialogs</title></head><body><h1>dialogs</h1>\n"
-      "<script>\n"
-      "alert('alert from the page');\n"
-      "var answered = confirm('confirm from the page');\n"
-      "var typed = prompt('prompt from the page', 'default text');\n"
-      "new Image().src = '" +
-      report_path +
-      "?confirm=' + answered + '&prompt=' + encodeURIComponent(String(typed));\n"
-      "</script></body></html>\n"};
-}
-
-Page ReportingPage(const std::string& title, const std::string& report_target) {
-  return Page{"<!DOCTYPE html>\n<html><head><title>" + title + "</title></head><body><h1>" + title +
-              "</h1>\n<script>new Image().src = '" + report_target + "';</script></body></html>\n"};
 }
 
 RecordingServer::RecordingServer() : server_(std::make_unique<httplib::Server>()) {
@@ -91,24 +73,12 @@ std::vector<Request> RecordingServer::WaitUntil(const std::function<bool(const s
   return requests_;
 }
 
-std::vector<Request> RecordingServer::WaitForRequests(const std::vector<std::string>& paths, std::size_t count,
-                                                      Clock::duration timeout) const {
-  return Only(WaitUntil([&](const std::vector<Request>& all) { return Only(all, paths).size() >= count; }, timeout),
-              paths);
-}
-
 std::vector<Request> Only(const std::vector<Request>& requests, const std::vector<std::string>& paths) {
   std::vector<Request> kept;
   std::copy_if(requests.begin(), requests.end(), std::back_inserter(kept), [&](const Request& request) {
     return std::find(paths.begin(), paths.end(), request.path) != paths.end();
   });
   return kept;
-}
-
-std::vector<std::string> PathsOf(const std::vector<Request>& requests) {
-  std::vector<std::string> paths;
-  for (const auto& request : requests) paths.push_back(request.path);
-  return paths;
 }
 
 double SecondsBetween(Clock::time_point from, Clock::time_point to) {
@@ -121,4 +91,4 @@ std::vector<double> Spacings(const std::vector<Request>& requests) {
   return gaps;
 }
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

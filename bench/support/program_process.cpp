@@ -15,7 +15,7 @@
 
 extern char** environ;
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 namespace {
 
 std::string ReadFile(const std::filesystem::path& path) {
@@ -163,4 +163,4 @@ void ProgramProcess::Kill() {
   reaped_ = true;
 }
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -6,7 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 ToolResult RunTool(const std::vector<std::string>& argv, std::chrono::milliseconds timeout) {
   ToolResult result;
@@ -60,4 +60,4 @@ ToolResult RunTool(const std::vector<std::string>& argv, std::chrono::millisecon
   return result;
 }
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrova::e2e {
+namespace kestrova::bench {
 
 struct ToolResult {
   // The wait status's exit code; -1 when the tool did not exit normally or could not start.
@@ -19,4 +19,4 @@ struct ToolResult {
 ToolResult RunTool(const std::vector<std::string>& argv,
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
-}  // namespace kestrova::e2e
+}  // namespace kestrova::bench

@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+# A long run of the real program over the end-to-end soak's mixture (ordinary pages, each followed
+# by a hostile entry) at one second a page, No Cache and Loop on, with the soak's own checks. Every
+# minute it writes down the memory of the program, its web processes and its network process, and
+# appends what it measured to a results file.
+#
+#   soak.py PROGRAM RESULTS_FILE     (under scripts/run-under-x; SOAK_MINUTES sets the length, 60 unless set)
+import os, re, shutil, sys, tempfile, time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+import e2e_test  # noqa: E402
+
+MEMORY_LIMIT_MB = 300
+ANONYMOUS_GROWTH_LIMIT_MB = 5
+
+
+def memory(pid):
+    # PSS and its anonymous part in MB, over the program and every process below it, and the
+    # anonymous part for each kind of process (the file-backed rest of PSS moves with whatever else
+    # maps the same libraries on the machine).
+    kinds = {pid: "program"}
+    for child, info in e2e_test.descendants(pid).items():
+        kinds[child] = "web" if "WebKitWebProcess" in info[3] else "network" if "WebKitNetworkProcess" in info[3] else ""
+    found = dict.fromkeys(("pss", "anonymous", "program", "web", "network"), 0.0)
+    for process, kind in kinds.items():
+        try:
+            rollup = e2e_test.read(f"/proc/{process}/smaps_rollup")
+        except OSError:
+            continue  # ended meanwhile
+        kb = {key: float(value) for key, value in re.findall(r"^(\w+):\s+(\d+) kB", rollup, re.M)}
+        found["pss"] += kb.get("Pss", 0) / 1024
+        found["anonymous"] += kb.get("Anonymous", 0) / 1024
+        if kind:
+            found[kind] += kb.get("Anonymous", 0) / 1024
+    return found
+
+
+def slope_per_hour(points):
+    # Of the least-squares line through (minute, MB).
+    n = len(points)
+    sx, sy = sum(x for x, _ in points), sum(y for _, y in points)
+    sxx, sxy = sum(x * x for x, _ in points), sum(x * y for x, y in points)
+    return 0.0 if n < 2 or n * sxx == sx * sx else 60 * (n * sxy - sx * sy) / (n * sxx - sx * sx)
+
+
+def main(program, results):
+    e2e_test.PROGRAM = program
+    minutes = float(os.environ.get("SOAK_MINUTES", "60"))
+    samples = []  # (minute, memory)
+
+    def tick(pid, elapsed):
+        if elapsed >= 60 * (len(samples) + 1):
+            samples.append((elapsed / 60, memory(pid)))
+            m = samples[-1][1]
+            print(f"soak: {elapsed / 60:.1f} min, PSS {m['pss']:.1f} MB, anonymous {m['anonymous']:.1f} MB",
+                  file=sys.stderr)
+
+    scratch = tempfile.mkdtemp(prefix="kestrova-soak-")
+    try:
+        problems, figures = e2e_test.soak(scratch, minutes, tick)
+    finally:
+        shutil.rmtree(scratch, True)
+    if not figures or not samples:
+        print("soak: " + "\n".join(problems or ["no memory sample was taken"]), file=sys.stderr)
+        return 1
+    first, last = samples[0][1], samples[-1][1]
+    peak = max(m["pss"] for _, m in samples)
+    growth = last["anonymous"] - first["anonymous"]
+    slope = slope_per_hour([(at, m["anonymous"]) for at, m in samples])
+    if peak > MEMORY_LIMIT_MB:
+        problems.append(f"PSS reached {peak:.1f} MB")
+    if growth >= ANONYMOUS_GROWTH_LIMIT_MB:
+        problems.append(f"anonymous memory grew by {growth:.1f} MB")
+    load = " ".join(f"{x:.1f}" for x in os.getloadavg())
+    out = [f"\n## Soak\n\nRun of {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}: `make soak SOAK_MINUTES={minutes:g}`, "
+           f"{figures['minutes']:.1f} minutes of browsing at /t=1, No Cache and Loop on, over {figures['entries']} entries: "
+           f"{figures['ordinary']} ordinary pages, each followed by a hostile entry ({', '.join(figures['hostile'])}). "
+           f"Program measured: {program}. Load average at the end {load}.\n",
+           "| measure | value |\n|---|---|",
+           f"| passes completed | {figures['passes']} |",
+           f"| requests per ordinary page | {figures['fewest']} to {figures['most']} "
+           + ("(list order, none missing) |" if not figures["missing"] else f"({figures['missing']} visits missing) |"),
+           f"| ordinary pages that ran their script | {figures['ran']} of {figures['fetched']} fetched |",
+           f"| memory (PSS, program + web engine processes) after the first minute | {first['pss']:.1f} MB |",
+           f"| memory at the end | {last['pss']:.1f} MB |",
+           f"| memory, highest of the minute samples | {peak:.1f} MB (limit {MEMORY_LIMIT_MB} MB) |",
+           f"| anonymous memory after the first minute, at the end | {first['anonymous']:.1f} MB, {last['anonymous']:.1f} MB "
+           f"(growth {growth:.1f} MB, limit {ANONYMOUS_GROWTH_LIMIT_MB} MB) |",
+           f"| anonymous memory, slope of the minute samples | {slope:.1f} MB per hour, {24 * slope:.1f} MB in 24 hours |",
+           f"| result | {'FAILED' if problems else 'passed'} |\n"]
+    out += [f"- {problem}" for problem in problems] + ([""] if problems else [])
+    out += ["Memory every minute (MB; anonymous in all, then of the program, its web processes and its network process):\n",
+            "| minute | PSS | anonymous | program | web | network |\n|---|---|---|---|---|---|"]
+    out += [f"| {at:.1f} | {m['pss']:.1f} | {m['anonymous']:.1f} | {m['program']:.1f} | {m['web']:.1f} | {m['network']:.1f} |"
+            for at, m in samples]
+    text = "\n".join(out) + "\n"
+    print(text)
+    with open(results, "a") as f:
+        f.write(text)
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    if len(sys.argv) != 3:
+        sys.exit("usage: soak.py PROGRAM RESULTS_FILE")
+    sys.exit(main(sys.argv[1], sys.argv[2]))
