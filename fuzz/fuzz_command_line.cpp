@@ -100,7 +100,7 @@ void FuzzPositions(const std::string& text, std::int16_t fuzzed_position) {
 void FuzzLoad(const std::string& arguments) {
   if (arguments.find("/f=") != std::string::npos) return;
   Harness h;
-  h.app.command_line = arguments;
+  h.command_line = arguments;
   kestrova::Form_Load(h.form);
   FUZZ_CHECK(h.form.CommandLine == arguments);
   FUZZ_CHECK(h.form.lstPlayList.ListCount() == 0);

@@ -112,7 +112,7 @@ void CheckPause(const std::string& text, bool random, const std::vector<float>& 
   kestrova::testing::Harness h;
   h.form.txt_interval.SetText(text);
   if (random) h.form.chk_random.SetValue(kestrova::CheckBox::kTicked);
-  if (!draws.empty()) h.random.values = draws;
+  if (!draws.empty()) h.draws.assign(draws.begin(), draws.end());
   kestrova::pause(h.form);
 
   const std::optional<double> value = ParseInterval(text);
@@ -126,16 +126,16 @@ void CheckPause(const std::string& text, bool random, const std::vector<float>& 
     if (auto fixed = FixedSeconds(interval)) seconds = *fixed;
     if (random) {
       // The scripted source repeats its last value once the list runs out.
-      const float r = h.random.values.at(std::min<std::size_t>(stage, h.random.values.size() - 1));
+      const float r = draws.empty() ? 0.0f : draws.at(std::min<std::size_t>(stage, draws.size() - 1));
       if (auto drawn = RandomSeconds(interval, r)) seconds = *drawn;
     }
     // Ten slices of ten times the seconds in milliseconds, unless that overflows a slice.
     const std::int64_t slice_ms = std::int64_t{seconds} * 10;
     if (slice_ms <= std::numeric_limits<std::int32_t>::max()) expected_ms += 10 * slice_ms;
   }
-  FUZZ_CHECK(h.clock.slept_ms == expected_ms);
-  FUZZ_CHECK(h.pump.calls == 110);
-  FUZZ_CHECK(h.random.reseeds == (random ? 10 : 0));
+  FUZZ_CHECK(h.now_ms == expected_ms);
+  FUZZ_CHECK(h.pumps == 110);
+  FUZZ_CHECK(h.reseeds == (random ? 10 : 0));
 }
 
 }  // namespace
