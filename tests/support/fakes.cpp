@@ -1,5 +1,6 @@
 #include "support/fakes.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "browse/option_toggles.h"
@@ -37,28 +38,9 @@ void Fake::Play(const std::vector<Handler>& handlers) {
   }
 }
 
-std::string Fake::Sleeps() const {
-  std::string out;
-  for (std::size_t i = 0, n = 0; i < sleep_log.size(); i += n) {
-    for (n = 1; i + n < sleep_log.size() && sleep_log[i + n] == sleep_log[i];) ++n;
-    out += (out.empty() ? "" : " ") + std::to_string(n) + "x" + std::to_string(sleep_log[i]);
-  }
-  return out;
-}
-
 std::optional<std::string> Fake::Show(FileDialogMode mode, const std::string& initial_name) {
   Log((mode == FileDialogMode::Open ? "open dialog at " : "save dialog at ") + initial_name);
   return answers.empty() ? std::nullopt : Take(answers);
-}
-
-void Fake::Show(const std::string& text, const std::string& title) {
-  Log("message " + title + ": " + text);
-  if (while_open) while_open();
-}
-
-void Fake::Sleep(std::int64_t ms) {
-  sleep_log.push_back(ms);
-  now_ms += ms;
 }
 
 void Fake::RunDueActions(std::int64_t until_ms) {
@@ -66,7 +48,7 @@ void Fake::RunDueActions(std::int64_t until_ms) {
   // before it runs.
   while (!actions_.empty() && actions_.begin()->first <= until_ms) {
     auto due = actions_.extract(actions_.begin());
-    if (due.key() > now_ms) Sleep(due.key() - now_ms);
+    now_ms = std::max(now_ms, due.key());
     due.mapped()();
   }
 }
@@ -79,18 +61,8 @@ void Fake::ProcessEvents() {
 
 void Fake::ProcessEventsUntil(std::int64_t deadline_ms) {
   RunDueActions(deadline_ms);
-  if (deadline_ms > now_ms) Sleep(deadline_ms - now_ms);
+  now_ms = std::max(now_ms, deadline_ms);
   ProcessEvents();
-}
-
-void Fake::EndProgram() {
-  Log("end program");
-  throw ProgramEnded{};
-}
-
-std::string Fake::Open(const std::string& path) {
-  Log("open " + path);
-  return open_error;
 }
 
 std::string Fake::Append(const std::string& line) {

@@ -37,8 +37,6 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   void Play(const std::vector<Handler>& handlers);
   // The list box filled by the user.
   void SetPlaylist(const Lines& items) { form.lstPlayList.ReplaceAll(items); }
-  // The length of each wait in order, runs of equal ones counted: "100x300".
-  std::string Sleeps() const;
 
   void Navigate(const std::string& url) override { Log("navigate " + url); }
   void Stop() override { Log("browser stop"); }
@@ -50,7 +48,10 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   // Journals "open dialog at <name>" or "save dialog at <name>"; answers the next of `answers`
   // (none left: the user cancelled).
   std::optional<std::string> Show(FileDialogMode mode, const std::string& initial_name) override;
-  void Show(const std::string& text, const std::string& title) override;
+  void Show(const std::string& text, const std::string& title) override {
+    Log("message " + title + ": " + text);
+    if (while_open) while_open();
+  }
   std::int64_t NowMs() override { return now_ms; }
   LocalTime Local() override { return local; }
   void ProcessEvents() override;
@@ -61,11 +62,17 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   std::string Folder() override { return folder; }
   std::string CommandLine() override { return command_line; }
   void HideMainWindow() override { Log("hide window"); }
-  void EndProgram() override;
+  void EndProgram() override {
+    Log("end program");
+    throw ProgramEnded{};
+  }
   void ShowAbout() override { Log("show about"); }
   void RunEnded() override { Log("run ended"); }
   void Warn(const std::string& text) override { Log("warn " + text); }
-  std::string Open(const std::string& path) override;
+  std::string Open(const std::string& path) override {
+    Log("open " + path);
+    return open_error;
+  }
   std::string Append(const std::string& line) override;
 
   std::int64_t now_ms = 0;
@@ -73,7 +80,6 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   std::int64_t cost_ms = 0;
   int pumps = 0;
   int reseeds = 0;
-  std::vector<std::int64_t> sleep_log;
   LocalTime local;
   std::deque<float> draws{0.0f};
   std::deque<std::optional<std::string>> answers;
@@ -98,7 +104,6 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
     queue.pop_front();
     return front;
   }
-  void Sleep(std::int64_t ms);
   void RunDueActions(std::int64_t until_ms);
 
   Lines journal_;

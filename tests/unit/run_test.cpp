@@ -118,77 +118,49 @@ TEST(OptionToggles, FollowTheirCheckBoxes) {
   EXPECT_EQ(seen + f.form.chk_random.Caption(), "Random - Y,Random - Y,Random - N,Random - Y,0off,0on,0off,Random - N");
 }
 
-// The wait is a hundred slices of a hundredth of the interval, rounded half to even. Text that is
-// no number of at least 1 is repaired to "1"; a slice too long for 32 bits of milliseconds is
-// skipped.
-TEST(IntervalWait, SlicesTheIntervalAndRepairsUnusableText) {
-  const std::pair<std::string, std::string> cases[] = {
-      {"30", "100x300"},   {" +7 ", "100x70"},  {"", "100x10 1"},     {"abc", "100x10 1"}, {"12abc", "100x10 1"},
-      {"\t5", "100x10 1"}, {"inf", "100x10 1"}, {"0.5", "100x10 1"},  {"-4", "100x10 1"},  {"+-7", "100x10 1"},
-      {"1", "100x10"},     {"2.5", "100x20"},   {"214748364", "100x2147483640"}, {"214748365", ""},
-      {"99999999999", ""},
-  };
-  for (const auto& [text, sleeps] : cases) {
-    Fake f;
-    f.form.txt_interval.SetText(text);
-    pause(f.form);
-    const std::string repaired = f.form.txt_interval.Text() == text ? "" : " " + f.form.txt_interval.Text();
-    EXPECT_EQ(f.Sleeps() + repaired, sleeps) << "'" << text << "'";
-    EXPECT_EQ(f.pumps, 110) << "'" << text << "'";
-  }
-}
-
-// A stop is seen at the start of a stage, and the text is read afresh there. Time spent in other handlers is taken from the
-// following slices; a lag of more than one slice (and more than 250 ms) is not caught up.
-TEST(IntervalWait, WhenTheWaitEnds) {
+// Ten stages of ten slices, a slice a hundredth of the interval rounded half to even; a slice too
+// long for 32 bits of milliseconds is skipped. Text that is no number of at least 1 is repaired to
+// "1". A stop is seen at the start of a stage, where the text is read afresh. Time spent in other
+// handlers is taken from the following slices; a lag of more than a slice (and more than 250 ms)
+// is not caught up. Random mode is the exact caption: each stage reseeds and lasts a tenth of the
+// whole part of interval × r, plus 1, seconds, drawn from the unrounded interval.
+TEST(IntervalWait, Lasts) {
   struct Case {
-    std::string text = "30";
-    std::int64_t stop_at = -1, change_at = -1, cost = 0, lag = 0, lag_at = 5100;
+    std::string text;
     std::int64_t lasts_ms;
+    std::string text_after{};  // empty: left as it was
+    std::int64_t stop_at = -1, change_at = -1, cost = 0, lag = 0, lag_at = 5100;
+    std::string caption = kRandomOff;
+    std::deque<float> draws{0.0f};
   };
   const Case cases[] = {
-      {.stop_at = 0, .cost = 7, .lasts_ms = 7},   {.stop_at = 5000, .lasts_ms = 6000},
-      {.stop_at = 6001, .lasts_ms = 9000},        {.change_at = 200, .lasts_ms = 3000 + 9 * 100},
-      {.cost = 7, .lasts_ms = 30007},             {.lag = 300, .lasts_ms = 30000},
-      {.lag = 301, .lasts_ms = 30301},            {.text = "5", .lag = 250, .lag_at = 500, .lasts_ms = 5000},
-      {.text = "5", .lag = 251, .lag_at = 500, .lasts_ms = 5251},
+      {"30", 30000},        {" +7 ", 7000},        {"", 1000, "1"},     {"abc", 1000, "1"},  {"12abc", 1000, "1"},
+      {"\t5", 1000, "1"},   {"inf", 1000, "1"},    {"0.5", 1000, "1"},  {"-4", 1000, "1"},   {"+-7", 1000, "1"},
+      {"1", 1000},          {"2.5", 2000},         {"214748364", 214748364000},                {"214748365", 0},
+      {"99999999999", 0},   {"30", 7, "", 0, -1, 7},                    {"30", 6000, "", 5000},
+      {"30", 9000, "", 6001},                      {"30", 3900, "1", -1, 200},                 {"30", 30007, "", -1, -1, 7},
+      {"30", 30000, "", -1, -1, 0, 300},           {"30", 30301, "", -1, -1, 0, 301},
+      {"5", 5000, "", -1, -1, 0, 250, 500},        {"5", 5251, "", -1, -1, 0, 251, 500},
+      {"10", 5500, "", -1, -1, 0, 0, 0, kRandomOn, {0.05f, 0.15f, 0.25f, 0.35f, 0.45f, 0.55f, 0.65f, 0.75f, 0.85f, 0.95f}},
+      {"10", 10000, "", -1, -1, 0, 0, 0, kRandomOn, {0.99999994f}},
+      {"1.5", 1900, "", -1, -1, 0, 0, 0, kRandomOn, {0.6f, 0.7f}},
+      {"10", 10000, "", -1, -1, 0, 0, 0, "random - y"},
   };
   for (const Case& c : cases) {
     Fake f;
     f.form.txt_interval.SetText(c.text);
+    f.form.chk_random.SetCaption(c.caption);
+    f.draws = c.draws;
     if (c.stop_at >= 0) f.At(c.stop_at, [&] { f.form.StopFlag = kYes; });
     if (c.change_at >= 0) f.At(c.change_at, [&] { f.form.txt_interval.SetText("zz"); });
     f.At(c.lag_at, [&] { f.now_ms += c.lag; });
     f.cost_ms = c.cost;
     pause(f.form);
-    EXPECT_EQ(f.now_ms, c.lasts_ms) << "case " << &c - cases;
-  }
-}
-
-// Random mode is the caption, not the value. Each stage reseeds and lasts the whole part of
-// interval × r, plus 1, seconds; the unrounded interval is drawn from.
-TEST(IntervalWait, RandomModeDrawsEachStage) {
-  struct Case {
-    std::string interval, caption;
-    std::deque<float> draws;
-    std::string sleeps;
-  };
-  const Case cases[] = {
-      {"10", kRandomOn, {0.05f, 0.15f, 0.25f, 0.35f, 0.45f, 0.55f, 0.65f, 0.75f, 0.85f, 0.95f},
-       "10x10 10x20 10x30 10x40 10x50 10x60 10x70 10x80 10x90 10x100"},
-      {"10", kRandomOn, {0.99999994f}, "100x100"},
-      {"1.5", kRandomOn, {0.6f, 0.7f}, "10x10 90x20"},
-      {"10", "random - y", {0.0f}, "100x100"},
-  };
-  for (const Case& c : cases) {
-    Fake f;
-    f.form.txt_interval.SetText(c.interval);
-    f.form.chk_random.SetValue(CheckBox::kTicked);
-    f.form.chk_random.SetCaption(c.caption);
-    f.draws = c.draws;
-    pause(f.form);
-    EXPECT_EQ(f.Sleeps(), c.sleeps) << c.interval << " " << c.caption;
-    EXPECT_EQ(f.reseeds, c.caption == kRandomOn ? 10 : 0) << c.interval << " " << c.caption;
+    const std::string name = "case " + std::to_string(&c - cases);
+    EXPECT_EQ(f.now_ms, c.lasts_ms) << name;
+    EXPECT_EQ(f.form.txt_interval.Text(), c.text_after.empty() ? c.text : c.text_after) << name;
+    if (c.stop_at < 0) { EXPECT_EQ(f.pumps, 110) << name; }
+    EXPECT_EQ(f.reseeds, c.caption == kRandomOn ? 10 : 0) << name;
   }
 }
 
