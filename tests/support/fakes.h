@@ -75,11 +75,9 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   }
   std::string Append(const std::string& line) override;
 
-  std::int64_t now_ms = 0;
-  // Every event processing takes this long (time spent in other handlers).
-  std::int64_t cost_ms = 0;
-  int pumps = 0;
-  int reseeds = 0;
+  // `cost_ms`: every event processing takes this long (time spent in other handlers).
+  std::int64_t now_ms = 0, cost_ms = 0;
+  int pumps = 0, reseeds = 0;
   LocalTime local;
   std::deque<float> draws{0.0f};
   std::deque<std::optional<std::string>> answers;
@@ -90,9 +88,7 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   std::string open_error, append_error;
 
   // The purge test reads the purged addresses apart.
-  struct {
-    Lines deleted;
-  } cache;
+  struct { Lines deleted; } cache;
 
   Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this};
   Form2 form{services};
