@@ -156,7 +156,7 @@ TEST(Layout, NotificationsWhileTheWarningIsOpenAreDropped) {
 TEST(ListEditing, AddRemoveAndDrops) {
   Fake f;
   f.SetPlaylist({"a", "b"});
-  f.form.lstPlayList.SetListIndex(1);
+  f.form.lstPlayList.SetListIndex(0);
   for (const char* typed : {"  c \t  ", "", "   ", "a"}) {
     f.form.txtItemToAdd.SetText(typed);
     cmdAddItem_Click(f.form);
@@ -174,7 +174,7 @@ TEST(ListEditing, AddRemoveAndDrops) {
   }
   f.form.lstPlayList.SetListIndex(0);
   txtItemToAdd_Drop(f.form, &f.form.lstPlayList);
-  EXPECT_EQ(f.form.lstPlayList.Items(), (Lines{"a", "  c \t", "", "", "a", "d", "", "a"}));
+  EXPECT_EQ(f.form.lstPlayList.Items(), (Lines{"b", "  c \t", "", "", "a", "d", "", "b"}));
   EXPECT_EQ(f.form.txtItemToAdd.Text(), "typed");
   EXPECT_EQ(f.Journal(), "0 message Corvane: here|0 message Corvane: here");
 }
