@@ -119,6 +119,7 @@ TEST(Layout, ArrangesTheControlsOrWarns) {
       {10560, 8640, {WebBrowser1_DocumentComplete}, "&Hide 10530 4830 3780 3635 3635 1980 10530 6640 10280 6390"},
       {12000, 8640, {mnuHide_Click}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
       {12000, 8640, {mnuHide_Click, mnuHide_Click}, "Hide 10530 4830 3780 3635 3635 1980 11970 6640 11820 6390"},
+      {12000, 8640, {mnuHide_Click, mnuHide_Click, mnuHide_Click}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
       {12000, 9000, {mnuHide_Click, Form_Resize}, "Show 11970 6270 5220 5075 5075 105 11970 8750 11820 8500"},
   };
   for (const Case& c : cases) {
