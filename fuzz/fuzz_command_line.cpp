@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // random length, the latter from the top of the draws.
   h.form.txt_interval.SetText(text);
   h.form.chk_random.SetCaption(kestrova::kRandomOn);
-  h.random.values = {0.999f};
+  h.draws = {0.999f};
   kestrova::pause(h.form);
   return 0;
 }

@@ -1,113 +1,72 @@
 #include "support/fakes.h"
 
+#include <algorithm>
+#include <stdexcept>
+
+
 namespace kestrova::testing {
 
-Lines Journal::Timed(std::int64_t since_ms) const {
-  Lines lines;
-  for (const auto& e : entries) {
-    if (e.at_ms >= since_ms) lines.push_back(std::to_string(e.at_ms) + " " + e.what);
-  }
-  return lines;
+void Fake::Log(const std::string& what) {
+  if (journal_.size() >= 100'000) throw std::runtime_error("runaway: 100,000 journal entries");
+  journal_.push_back(std::to_string(now_ms) + " " + what);
 }
 
-void FakeClock::SleepMs(std::int64_t ms) {
-  if (ms < 0) throw std::logic_error("negative sleep");
-  now_ms += ms;
-  slept_ms += ms;
-  sleep_log.push_back(ms);
+std::string Fake::Journal(std::int64_t since_ms) const {
+  std::string out;
+  for (const auto& entry : journal_) {
+    if (std::stoll(entry) >= since_ms) out += (out.empty() ? "" : "|") + entry;
+  }
+  return out;
 }
 
-void FakePump::ProcessEvents() {
-  ++calls;
-  clock_.now_ms += cost_ms;
-  // Actions may nest further event processing (a start inside a wait), so each is taken off the
-  // schedule before it runs.
-  while (!actions_.empty() && actions_.begin()->first <= clock_.now_ms) {
-    auto action = std::move(actions_.begin()->second);
-    actions_.erase(actions_.begin());
-    action();
+void Fake::Watch(Control& control) {
+  control.SetListener([this, &control](Prop prop) {
+    const std::string name = control.Name() + " ";
+    if (prop == Prop::Text) Log(name + static_cast<TextBox&>(control).Text());
+    if (prop == Prop::Selection) Log(name + std::to_string(static_cast<ListBox&>(control).ListIndex()));
+    if (prop == Prop::Visible) Log(name + (control.Visible() ? "shown" : "hidden"));
+  });
+}
+
+void Fake::Play(const std::vector<Handler>& handlers) {
+  try {
+    for (Handler handler : handlers) handler(form);
+  } catch (const ProgramEnded&) {
   }
 }
 
-void FakePump::ProcessEventsUntil(std::int64_t deadline_ms) {
-  while (!actions_.empty() && actions_.begin()->first <= deadline_ms) {
-    if (actions_.begin()->first > clock_.now_ms) clock_.SleepMs(actions_.begin()->first - clock_.now_ms);
-    auto action = std::move(actions_.begin()->second);
-    actions_.erase(actions_.begin());
-    action();
+std::optional<std::string> Fake::Show(FileDialogMode mode, const std::string& initial_name) {
+  Log((mode == FileDialogMode::Open ? "open dialog at " : "save dialog at ") + initial_name);
+  return answers.empty() ? std::nullopt : Take(answers);
+}
+
+void Fake::RunDueActions(std::int64_t until_ms) {
+  // An action may itself wait on the events (a start inside a wait), so each leaves the schedule
+  // before it runs.
+  while (!actions_.empty() && actions_.begin()->first <= until_ms) {
+    auto due = actions_.extract(actions_.begin());
+    now_ms = std::max(now_ms, due.key());
+    due.mapped()();
   }
-  if (deadline_ms > clock_.now_ms) clock_.SleepMs(deadline_ms - clock_.now_ms);
+}
+
+void Fake::ProcessEvents() {
+  ++pumps;
+  now_ms += cost_ms;
+  RunDueActions(now_ms);
+}
+
+void Fake::ProcessEventsUntil(std::int64_t deadline_ms) {
+  RunDueActions(deadline_ms);
+  now_ms = std::max(now_ms, deadline_ms);
   ProcessEvents();
 }
 
-void RecordingCache::DeleteUrlCacheEntry(const std::string& url) {
-  deleted.push_back(url);
-  journal_.Add("purge " + url);
-}
-
-std::string MemoryLineFile::Open(const std::string& name) {
-  path = name;
-  return fail_open;
-}
-
-std::string MemoryLineFile::Append(const std::string& line) {
+std::string Fake::Append(const std::string& line) {
   // As a real file: one that did not open takes no line.
-  if (!fail_open.empty()) return "the file is not open";
-  if (!fail_append.empty()) return fail_append;
-  lines.push_back(line);
-  return {};
-}
-
-std::optional<std::string> ScriptedFileDialog::Show(FileDialogMode mode, const std::string& initial_name) {
-  journal_.Add((mode == FileDialogMode::Open ? "open dialog at " : "save dialog at ") + initial_name);
-  if (answers.empty()) return std::nullopt;
-  auto answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
-void RecordingMessageBoxes::Show(const std::string& text, const std::string& title) {
-  journal_.Add("message " + title + ": " + text);
-  if (while_open) while_open();
-}
-
-float ScriptedRandom::Next() {
-  float v = values.at(next < values.size() ? next : values.size() - 1);
-  ++next;
-  return v;
-}
-
-void FakeApplication::EndProgram() {
-  journal_.Add("end program");
-  throw ProgramEnded();
-}
-
-Harness::Harness() = default;
-
-void Harness::SetPlaylist(const std::vector<std::string>& items) {
-  form.lstPlayList.Clear();
-  for (const auto& item : items) form.lstPlayList.AddItem(item);
-}
-
-void Harness::JournalControls() {
-  form.lstPlayList.SetListener([this](Prop prop) {
-    if (prop == Prop::Selection) journal.Add("select " + std::to_string(form.lstPlayList.ListIndex()));
-  });
-  form.txt_url1.SetListener([this](Prop prop) {
-    if (prop == Prop::Text) journal.Add("txt_url1 " + form.txt_url1.Text());
-  });
-  form.url1_count_txt.SetListener([this](Prop prop) {
-    if (prop == Prop::Text) journal.Add("count " + form.url1_count_txt.Text());
-  });
-}
-
-bool Harness::EndsProgram(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const ProgramEnded&) {
-    return true;
-  }
-  return false;
+  if (!open_error.empty()) return open_error;
+  if (append_error.empty()) Log("append " + line);
+  return append_error;
 }
 
 }  // namespace kestrova::testing

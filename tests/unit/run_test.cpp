@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include "app/shutdown.h"
+#include "app/startup.h"
+#include "browse/interval_wait.h"
+#include "browse/option_toggles.h"
+#include "browse/run_control.h"
+#include "browse/visit_log.h"
+#include "help/about.h"
+#include "help/help_documents.h"
+#include "support/fakes.h"
+
+namespace kestrova {
+namespace {
+
+using testing::Fake;
+using testing::Handler;
+using testing::Lines;
+
+Fake& Of(Form2& form) { return static_cast<Fake&>(form.services.app); }
+// Journals the disabled controls, in tab order.
+void Locked(Form2& form) {
+  std::string names = "locked";
+  for (Control* c : form.TabOrder()) names += c->Enabled() ? "" : " " + c->Name();
+  Of(form).Log(names);
+}
+void LoopOn(Form2& form) { form.ckLoop.SetValue(CheckBox::kTicked); }
+void ExitOn(Form2& form) { form.ckExit.SetValue(CheckBox::kTicked); }
+void CacheOff(Form2& form) { form.ckCache.SetValue(CheckBox::kUnticked); }
+void CacheOn(Form2& form) { form.ckCache.SetValue(CheckBox::kTicked); }
+
+// A window just loaded, Loop unticked, interval 30 s. `at` are the user's actions during the
+// handlers; `watch` journals the list's selection, the current URL, the passes and the browser.
+struct Scenario {
+  Lines items;
+  std::vector<Handler> handlers;
+  std::vector<std::pair<std::int64_t, Handler>> at;
+  std::string journal;
+  bool watch = false;
+  std::int64_t since = 0;
+};
+
+// A stop inside a wait is seen at the start of the next stage (3 s); at the last item the pass
+// still completes, and Loop and Exit decide what follows. Options are read where they are used.
+// A start inside a wait supersedes the run: it requests nothing more, counts no pass, ignores Exit.
+// The item count is read at the start of a pass; a list replaced during it is walked up to that
+// count or its own end.
+TEST(Handlers, Scenarios) {
+  const Handler start = start_button_Click;
+  const Scenario scenarios[] = {
+      {{"a", "b"}, {Locked, [](Form2& f) { f.lstPlayList.SetListIndex(0); }, start, Locked}, {{1000, Locked}},
+       "0 locked url1_count_txt|0 lstPlayList 0|0 url1_count_txt 0|0 WebBrowser1 shown|0 silent on|0 lstPlayList 0|"
+       "0 txt_url1 a|0 purge a|0 navigate a|1000 locked url1_count_txt txt_url1 chk_random txt_interval cmdAddItem "
+       "cmdRemoveItem|30000 lstPlayList 1|30000 txt_url1 b|30000 purge b|30000 navigate b|60000 url1_count_txt 1|"
+       "60000 browser stop|60000 run ended|60000 locked",
+       true},
+      {{"a", "b", "c"}, {start}, {{35000, Stop_Click}},
+       "35000 browser stop|36000 lstPlayList 2|36000 txt_url1 c|36000 run ended", true, 35000},
+      {{"a", "b"}, {start}, {{35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|36000 browser stop|"
+       "36000 run ended", true, 35000},
+      {{"a", "b"}, {start}, {{0, LoopOn}, {35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|"
+       "36000 silent on|36000 lstPlayList 0|36000 txt_url1 a|36000 run ended", true, 35000},
+      {{"a", "b"}, {start}, {{0, ExitOn}, {35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|"
+       "36000 browser stop|36000 browser stop|36000 hide window|36000 end program", true, 35000},
+      {{"http://a", "http://b"}, {start}, {{5000, CacheOff}, {35000, LoopOn}, {65000, CacheOn}, {95000, ExitOn}},
+       "0 silent on|0 purge http://a/|0 navigate http://a/|30000 navigate http://b|60000 silent on|"
+       "60000 navigate http://a|90000 purge http://b/|90000 navigate http://b/|120000 browser stop|"
+       "120000 browser stop|120000 hide window|120000 end program"},
+      {{"a", "b"}, {start}, {{35000, [](Form2& f) {
+                  Start_Click(f);
+                  ExitOn(f);
+                }}},
+       "0 silent on|0 purge a|0 navigate a|30000 purge b|30000 navigate b|35000 silent on|35000 purge a|"
+       "35000 navigate a|65000 purge b|65000 navigate b|95000 browser stop|95000 run ended|95900 run ended"},
+      {{"a", "b", "c"}, {start}, {{0, CacheOff}, {5000, [](Form2& f) { f.lstPlayList.ReplaceAll({"x", "y"}); }}},
+       "30000 navigate y|60000 browser stop|60000 run ended", false, 30000},
+      {{"a", "b", "c"}, {start}, {{0, CacheOff}, {5000, [](Form2& f) { f.lstPlayList.ReplaceAll({"w", "x", "y", "z"}); }}},
+       "30000 navigate x|60000 navigate y|90000 browser stop|90000 run ended", false, 30000},
+      {{}, {Exit_Click}, {}, "0 browser stop|0 hide window|0 end program"},
+      {{}, {Form_QueryUnload}, {}, "0 end program"},
+      {{}, {Contents_Click, License_Click}, {}, "0 WebBrowser1 shown|0 silent on|0 navigate /opt/kestrova/help.html|"
+       "0 silent on|0 navigate /opt/kestrova/license-pro.html", true},
+      // The About box renames the application for good: untitled message boxes carry the new name.
+      {{}, {start, About_Click, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption); }, start},
+       {}, "0 message Corvane: Please enter at least one URL or open a file.|0 show about|0 About Kestrova|"
+       "0 message Kestrova: Please enter at least one URL or open a file."},
+  };
+  for (const Scenario& s : scenarios) {
+    Fake f;
+    Form_Load(f.form);
+    f.form.ckLoop.SetValue(CheckBox::kUnticked);
+    f.SetPlaylist(s.items);
+    if (s.watch) {
+      for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
+                                              &f.form.WebBrowser1}) f.Watch(*c);
+    }
+    for (auto [ms, action] : s.at) f.At(ms, [&f, action = action] { action(f.form); });
+    f.Play(s.handlers);
+    EXPECT_EQ(f.Journal(s.since), s.journal);
+  }
+}
+
+// Every change of the value flips the random caption, whoever makes it; only the exact off
+// caption turns random on. Exit unticks and disables Loop until Exit is unticked.
+TEST(OptionToggles, FollowTheirCheckBoxes) {
+  Fake f;
+  std::string seen;
+  for (int value : {1, 1, 0, 2}) {
+    f.form.chk_random.SetValue(value);
+    seen += f.form.chk_random.Caption() + ",";
+  }
+  f.form.chk_random.SetCaption("random - n");
+  chk_random_Click(f.form);
+  for (int exit : {1, 0, 1}) {
+    f.form.ckExit.SetValue(exit);
+    seen += std::to_string(f.form.ckLoop.Value()) + (f.form.ckLoop.Enabled() ? "on," : "off,");
+  }
+  EXPECT_EQ(seen + f.form.chk_random.Caption(), "Random - Y,Random - Y,Random - N,Random - Y,0off,0on,0off,Random - N");
+}
+
+// Ten stages of ten slices, a slice a hundredth of the interval rounded half to even; a slice too
+// long for 32 bits of milliseconds is skipped. Text that is no number of at least 1 is repaired to
+// "1". A stop is seen at the start of a stage, where the text is read afresh. Time spent in other
+// handlers is taken from the following slices; a lag of more than a slice (and more than 250 ms)
+// is not caught up. Random mode is the exact caption: each stage reseeds and lasts a tenth of the
+// whole part of interval × r, plus 1, seconds, drawn from the unrounded interval.
+TEST(IntervalWait, Lasts) {
+  struct Case {
+    std::string text;
+    std::int64_t lasts_ms;
+    std::string text_after{};  // empty: left as it was
+    std::int64_t stop_at = -1, change_at = -1, cost = 0, lag = 0, lag_at = 5100;
+    std::string caption = kRandomOff;
+    std::deque<float> draws{0.0f};
+  };
+  const Case cases[] = {
+      {"30", 30000},        {" +7 ", 7000},        {"", 1000, "1"},     {"abc", 1000, "1"},  {"12abc", 1000, "1"},
+      {"\t5", 1000, "1"},   {"inf", 1000, "1"},    {"0.5", 1000, "1"},  {"-4", 1000, "1"},   {"+-7", 1000, "1"},
+      {"1", 1000},          {"2.5", 2000},         {"214748364", 214748364000},                {"214748365", 0},
+      {"99999999999", 0},   {"30", 7, "", 0, -1, 7},                    {"30", 6000, "", 5000},
+      {"30", 9000, "", 6001},                      {"30", 3900, "1", -1, 200},                 {"30", 30007, "", -1, -1, 7},
+      {"30", 30000, "", -1, -1, 0, 300},           {"30", 30301, "", -1, -1, 0, 301},
+      {"5", 5000, "", -1, -1, 0, 250, 500},        {"5", 5251, "", -1, -1, 0, 251, 500},
+      {"10", 5500, "", -1, -1, 0, 0, 0, kRandomOn, {0.05f, 0.15f, 0.25f, 0.35f, 0.45f, 0.55f, 0.65f, 0.75f, 0.85f, 0.95f}},
+      {"10", 10000, "", -1, -1, 0, 0, 0, kRandomOn, {0.99999994f}},
+      {"1.5", 1900, "", -1, -1, 0, 0, 0, kRandomOn, {0.6f, 0.7f}},
+      {"10", 10000, "", -1, -1, 0, 0, 0, "random - y"},
+  };
+  for (const Case& c : cases) {
+    Fake f;
+    f.form.txt_interval.SetText(c.text);
+    f.form.chk_random.SetCaption(c.caption);
+    f.draws = c.draws;
+    if (c.stop_at >= 0) f.At(c.stop_at, [&] { f.form.StopFlag = kYes; });
+    if (c.change_at >= 0) f.At(c.change_at, [&] { f.form.txt_interval.SetText("zz"); });
+    f.At(c.lag_at, [&] { f.now_ms += c.lag; });
+    f.cost_ms = c.cost;
+    pause(f.form);
+    const std::string name = "case " + std::to_string(&c - cases);
+    EXPECT_EQ(f.now_ms, c.lasts_ms) << name;
+    EXPECT_EQ(f.form.txt_interval.Text(), c.text_after.empty() ? c.text : c.text_after) << name;
+    if (c.stop_at < 0) { EXPECT_EQ(f.pumps, 110) << name; }
+    EXPECT_EQ(f.reseeds, c.caption == kRandomOn ? 10 : 0) << name;
+  }
+}
+
+// A visit's line is one JSON object: the local time with its offset, and the URL with every byte
+// that is not part of UTF-8 made U+FFFD.
+TEST(VisitLog, LineIsOneJsonObject) {
+  const LocalTime india{2027, 1, 2, 3, 4, 5, -(5 * 60 + 30)};
+  const LocalTime utc{2026, 6, 1, 0, 0, 9, 0};
+  const std::pair<VisitRecord, std::string> cases[] = {
+      {{india, 12, 3, "http://a/\"q\"\\\n\t", LoadOutcome::Failed(LoadError::Refused), 7},
+       R"({"time":"2027-01-02T03:04:05-05:30","pass":12,"index":3,"url":"http://a/\"q\"\\\u000a\u0009","error":"refused","ms":7})"},
+      {{utc, 2, 1, "h\xc3\xa9 \xe9 \xed\xa0\x80", LoadOutcome::Failed(LoadError::WebProcessEnded), 0},
+       R"({"time":"2026-06-01T00:00:09+00:00","pass":2,"index":1,"url":"hé \ufffd \ufffd\ufffd\ufffd","error":"web-process-ended","ms":0})"},
+      {{utc, 1, 0, "\xf0\x9f\x98\x80\xe2\x82" "A\xe2\x82\x80", LoadOutcome::Status(200), 5},
+       R"({"time":"2026-06-01T00:00:09+00:00","pass":1,"index":0,"url":"😀\ufffd\ufffdA₀","status":200,"ms":5})"},
+      // At the edges of UTF-8: the lowest and highest two-byte forms, an overlong three- and four-byte
+      // form, one past the last code point, a three-byte form ending in its highest byte, a cut form.
+      {{utc, 1, 1, "\xc2\x80\xdf\xbf\xe0\x9f\xbf\xf0\x8f\xbf\xbf\xf4\x90\x80\x80\xe1\x80\xbf\xc2",
+        LoadOutcome::Status(200), 5},
+       "{\"time\":\"2026-06-01T00:00:09+00:00\",\"pass\":1,\"index\":1,\"url\":\"\xc2\x80\xdf\xbf"
+       "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\xe1\x80\xbf\\ufffd\",\"status\":200,\"ms\":5}"},
+  };
+  for (const auto& [visit, line] : cases) EXPECT_EQ(VisitLine(visit), line);
+}
+
+// Two passes over two items at one second, with the browser's load events scripted: ends heard
+// before the visit's own load began belong to the load it replaced, a visit still loading at
+// the next navigation is cancelled, and so is the one the program ends in.
+TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
+  Fake f;
+  f.command_line = "/t=1 /l=/tmp/visits.jsonl";
+  Form_Load(f.form);
+  f.SetPlaylist({"http://a/", "http://b/"});
+  f.form.ckCache.SetValue(CheckBox::kUnticked);
+  f.local = {2026, 12, 7, 9, 30, 0, 60};
+  VisitLog& log = f.form.visit_log;
+  const auto ended = [&](std::int64_t ms, LoadOutcome outcome) { f.At(ms, [&log, outcome] { log.LoadEnded(outcome); }); };
+  for (std::int64_t ms : {150, 1100, 2100, 3100}) f.At(ms, [&log] { log.LoadStarted(); });
+  ended(100, LoadOutcome::Status(200));
+  ended(400, LoadOutcome::Status(200));
+  ended(2050, LoadOutcome::Failed(LoadError::Cancelled));
+  ended(2200, LoadOutcome::Failed(LoadError::Refused));
+  ended(2300, LoadOutcome::Status(404));
+  f.At(3500, [&] { Exit_Click(f.form); });
+  f.Play({start_button_Click});
+  const std::string line = R"( append {"time":"2026-12-07T09:30:00+01:00","pass":)";
+  EXPECT_EQ(f.Journal(), "0 open /tmp/visits.jsonl|0 silent on|0 navigate http://a/|400" + line +
+                             R"(1,"index":0,"url":"http://a/","status":200,"ms":400}|1000 navigate http://b/|)"
+                             "2000 silent on|2000" + line +
+                             R"(1,"index":1,"url":"http://b/","error":"cancelled","ms":1000}|2000 navigate http://a/|2200)" +
+                             line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|3000 navigate http://b/|)"
+                             "3500 browser stop|3500 hide window|3500" + line +
+                             R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)");
+}
+
+// A log that cannot be written says so once on standard error, and the run goes on.
+TEST(VisitLog, AFileThatFailsIsReportedOnceAndTheRunGoesOn) {
+  for (const bool open_fails : {true, false}) {
+    Fake f;
+    (open_fails ? f.open_error : f.append_error) = "No space left on device";
+    f.command_line = "/t=1 /l=/full/v.jsonl";
+    f.SetPlaylist({"a", "b", "c"});
+    f.form.ckLoop.SetValue(CheckBox::kUnticked);
+    f.form.ckCache.SetValue(CheckBox::kUnticked);
+    f.Play({Form_Load, start_button_Click});
+    EXPECT_EQ(f.Journal(), open_fails ? "0 open /full/v.jsonl|0 warn kestrova: cannot open the visit log /full/v.jsonl: "
+                                        "No space left on device|0 silent on|0 navigate a|1000 navigate b|"
+                                        "2000 navigate c|3000 browser stop|3000 run ended"
+                                      : "0 open /full/v.jsonl|0 silent on|0 navigate a|1000 warn kestrova: cannot write "
+                                        "to the visit log: No space left on device|1000 navigate b|2000 navigate c|"
+                                        "3000 browser stop|3000 run ended");
+  }
+}
+
+}  // namespace
+}  // namespace kestrova
