@@ -4,6 +4,7 @@
 
 #include "browse/interval_wait.h"
 #include "browse/run_control.h"
+#include "browse/url_text.h"
 #include "cache/purge.h"
 
 namespace kestrova {
@@ -27,7 +28,8 @@ void BrowseLoop(Form2& form) {
       std::string url = form.txt_url1.Text();
       if (form.StopFlag == kYes) return;
       if (form.ckCache.Ticked()) PurgeCacheForUrl(form, url);
-      form.visit_log.Begin(form.PassCount + 1, index, url);
+      // The address the browser goes to; a path stays a path, which its file address only encodes.
+      form.visit_log.Begin(form.PassCount + 1, index, ShapeUrl(url).text);
       form.services.browser.Navigate(url);
       pause(form);
       if (superseded()) return;
