@@ -221,7 +221,8 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
     for a, b in zip([None] + seen, seen):
         at = ordinary.index(b.path)
         if at != due:
-            problems.append(f"{ordinary[due]} (after {names[due - 1]}) missing before {b.at - started:.1f} s")
+            after = "after " + names[due - 1] if a else "first"
+            problems.append(f"{ordinary[due]} ({after}) missing before {b.at - started:.1f} s")
         missing, due = missing + (at - due) % len(ordinary), (at + 1) % len(ordinary)
         if a and not 0.9 <= b.at - a.at <= 4.0:
             problems.append(f"{b.path} came {b.at - a.at:.2f} s after the page before")
