@@ -3,66 +3,57 @@
 # when each request arrives.  e2e_test.py PROGRAM [TestCase.test ...], under scripts/run-under-x (or
 # run-under-weston for the run without focus). The soak's length is SOAK_MINUTES (3 unless set);
 # bench/soak.py runs the same soak for an hour.
-import json, os, re, shutil, signal, socket, subprocess, sys, tempfile, threading, time, unittest
-from collections import namedtuple
-from http.server import BaseHTTPRequestHandler, ThreadingHTTPServer
+import collections, http.server, json, os, pathlib, shutil, signal, socket, subprocess, sys, tempfile, threading, time
+import unittest
 
 PROGRAM = None  # the executable, from the command line or bench/soak.py
-CAPTION = "Kestrova Pro Version"
-Request = namedtuple("Request", "path target at")
+Request = collections.namedtuple("Request", "path target at")
 
 
-class Server(ThreadingHTTPServer):
+class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
     def __init__(self):
         super().__init__(("127.0.0.1", 0), Handler)
-        self.requests, self.routes, self.lock = [], {}, threading.Lock()
+        self.requests, self.routes = [], {}  # appended to by the handlers' threads: a list's append is atomic
         threading.Thread(target=self.serve_forever, daemon=True).start()
 
     def handle_error(self, *args): pass  # the browser drops connections whenever it moves on
 
     def url(self, path): return f"http://127.0.0.1:{self.server_port}{path}"
 
-    def seen(self, *paths):
-        with self.lock:
-            return [r for r in self.requests if not paths or r.path in paths]
+    def seen(self, *paths): return [r for r in self.requests if not paths or r.path in paths]
 
     def wait(self, paths, count, timeout):
         until(lambda: len(self.seen(*paths)) >= count, timeout, 0.005)
         return self.seen(*paths)
 
 
-class Handler(BaseHTTPRequestHandler):
+class Handler(http.server.BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
 
     def log_message(self, *args): pass
 
     def do_GET(self):
         path = self.path.split("?")[0]
-        with self.server.lock:
-            self.server.requests.append(Request(path, self.path, time.monotonic()))
+        self.server.requests.append(Request(path, self.path, time.monotonic()))
         # A route is a page (cache control, body), or a function of the request that makes the answer.
         route = self.server.routes.get(path, ("max-age=3600", f"<!DOCTYPE html><title>{path}</title>"
                                               f"<link rel=stylesheet href=/style.css>{path}"))
         status, headers, body = route(self) if callable(route) else (200, {"Cache-Control": route[0]}, route[1])
-        body = body.encode() if isinstance(body, str) else body
         self.send_response(status)
         for name, value in {"Content-Type": "text/html; charset=utf-8", **headers, "Content-Length": len(body)}.items():
             self.send_header(name, str(value))
         self.end_headers()
-        self.wfile.write(body)
+        self.wfile.write(body.encode("latin-1"))  # a byte a character, as Content-Length counted
 
 
-def read(path):
-    with open(path, errors="replace") as f:
-        return f.read()
+def read(path): return pathlib.Path(path).read_text(errors="replace")
 
 
-def write(path, text):
+def write(path, *lines):
     os.makedirs(os.path.dirname(path), exist_ok=True)
-    with open(path, "w", newline="\r\n") as f:  # a playlist's lines end in CR LF
-        f.write(text)
+    pathlib.Path(path).write_text("\n".join(lines) + "\n", newline="\r\n")  # a playlist's lines end in CR LF
     return path
 
 
@@ -79,18 +70,14 @@ def describe(requests):
 
 def processes():
     # Every process now: pid -> (parent, start time, state, command line).
-    out = subprocess.run(["ps", "-e", "-o", "pid=,ppid=,stat=,lstart=,args="], capture_output=True, text=True).stdout
-    rows = [line.split(None, 8) + [""] for line in out.splitlines()]
-    return {int(r[0]): (int(r[1]), r[3:8], r[2][0], r[8]) for r in rows}
+    out = subprocess.check_output(["ps", "-e", "-o", "pid=,ppid=,stat=,lstart=,args="], text=True)
+    return {int(r[0]): (int(r[1]), r[3:8], r[2][0], r[8]) for r in (s.split(None, 8) + [""] for s in out.splitlines())}
 
 
 def descendants(root):
-    table, found, parents = processes(), {}, [root]
-    while parents:
-        parent = parents.pop()
-        children = {pid: info for pid, info in table.items() if info[0] == parent}
+    table, found = processes(), {}
+    while children := {pid: info for pid, info in table.items() if info[0] in {root, *found} and pid not in found}:
         found.update(children)
-        parents += children
     return found
 
 
@@ -109,35 +96,29 @@ def windows(pid):
     return {i: xdotool("getwindowname", i).strip() for i in found}
 
 
-def keys(*names):
-    xdotool("key", "--clearmodifiers", "--delay", "60", *names)
+KEY = ("key", "--clearmodifiers", "--delay", "60")  # xdotool's, for keys whatever modifiers are down
 
 
-def menu(pid, window, menu_key, item_key=None):
-    # Opens a menu by its access key, and once it shows chooses an item by its own.
+def menu(pid, window, key):
+    # Opens a menu by its access key and returns once it shows.
     xdotool("windowactivate", "--sync", window)
     before = len(windows(pid))
-    keys("alt+" + menu_key)
+    xdotool(*KEY, "alt+" + key)
     until(lambda: len(windows(pid)) > before, 5)
-    if item_key:
-        keys(item_key)
 
 
 class Program:
     def __init__(self, args, scratch, **environment):
-        home = os.path.join(scratch, "home")
-        os.makedirs(home, exist_ok=True)
-        env = dict(os.environ, XDG_CACHE_HOME=home + "/cache", XDG_CONFIG_HOME=home + "/config",
-                   XDG_DATA_HOME=home + "/data", GSETTINGS_BACKEND="memory", **environment)
-        self.stderr = open(os.path.join(home, "stderr.log"), "w+")
+        env = dict(os.environ, XDG_CACHE_HOME=scratch + "/cache", XDG_CONFIG_HOME=scratch + "/config",
+                   XDG_DATA_HOME=scratch + "/data", GSETTINGS_BACKEND="memory", **environment)
+        self.stderr = open(os.path.join(scratch, "stderr.log"), "w+")
         self.process = subprocess.Popen([PROGRAM, *args], env=env, stdin=subprocess.DEVNULL,
                                         stdout=subprocess.DEVNULL, stderr=self.stderr, start_new_session=True)
         self.pid, self.helpers = self.process.pid, {}
 
     def main_window(self):
-        found = until(lambda: [i for i, name in windows(self.pid).items() if name == CAPTION], 30, 0.1)
-        if not found:
-            raise AssertionError("no main window; stderr:\n" + self.errors())
+        found = until(lambda: [i for i, name in windows(self.pid).items() if name == "Kestrova Pro Version"], 30, 0.1)
+        assert found, "no main window; stderr:\n" + self.errors()
         return found[0]
 
     def errors(self): return read(self.stderr.name)
@@ -147,24 +128,22 @@ class Program:
             self.helpers.update(descendants(self.pid))
             os.killpg(self.pid, signal.SIGKILL)
         self.process.wait()
-        for pid in still_running(self.helpers):
-            os.kill(pid, signal.SIGKILL)
+        subprocess.run(["kill", "-KILL", *map(str, still_running(self.helpers))], stderr=subprocess.DEVNULL)
         self.stderr.close()
 
 
 def stop_ends_run(program, window, server):
     # File > Stop by its access keys; true when no request comes in the 2.5 s after it.
-    menu(program.pid, window, "f", "t")
-    time.sleep(0.5)
-    before = len(server.seen())
-    time.sleep(2.5)
-    return len(server.seen()) == before
+    menu(program.pid, window, "f")
+    xdotool(*KEY, "t")
+    time.sleep(3)
+    return not [r for r in server.seen() if r.at > time.monotonic() - 2.5]
 
 
-def closed_port():
-    # Free a moment ago and closed now: connections are refused.
+def refused():
+    # A port free a moment ago and closed now: connections are refused.
     with socket.create_server(("127.0.0.1", 0)) as s:
-        return s.getsockname()[1]
+        return f"http://127.0.0.1:{s.getsockname()[1]}/"
 
 
 def script_page(script):
@@ -175,7 +154,7 @@ def mixture(server, scratch):
     # The soak's playlist: ordinary pages, each followed by an entry that tries to hold, flood or
     # trick the browser. Returns the entries, the ordinary pages' paths and the hostile ones' names.
     payload, silent = f"kestrova-payload-{os.getpid()}.bin", socket.create_server(("127.0.0.1", 0))
-    write(f"{scratch}/secret.txt", "the secret\n")
+    write(f"{scratch}/secret.txt", "the secret")
     write(f"{scratch}/folder/inner/spy.html", f"<script>fetch('file://{scratch}/secret.txt').then(r => r.text())"
           f".catch(() => '-').then(t => new Image().src = '{server.url('/read')}?got=' + encodeURIComponent(t || '-'))"
           "</script>")
@@ -190,46 +169,38 @@ def mixture(server, scratch):
         ("a redirect loop", "/redirect", lambda h: (302, {"Location": f"/redirect?{time.monotonic()}"}, "")),
         ("404", "/404.html", lambda h: (404, {}, "no page")), ("500", "/500.html", lambda h: (500, {}, "no page")),
         ("a download", "/download", lambda h: (200, {"Content-Type": "application/octet-stream", "Content-Disposition":
-                                                      f'attachment; filename="{payload}"'}, b"\x7f" * 2**20)),
+                                                      f'attachment; filename="{payload}"'}, "\x7f" * 2**20)),
         ("a 20 MB page", "/huge.html", ("no-store", ("<p>" + "ballast " * 7 + "</p>\n") * 330000)),
-        ("a local page reading another file", f"file://{scratch}/folder/inner/spy.html", None),
-        ("a server that never answers", f"http://127.0.0.1:{silent.getsockname()[1]}/", None),
-        ("a refused port", f"http://127.0.0.1:{closed_port()}/", None), ("a folder", f"file://{scratch}/folder/", None),
-        ("a missing file", f"file://{scratch}/missing.html", None),
-        ("a missing file given as a path", f"{scratch}/missing.html", None),
-        ("a 64 KB URL", server.url("/long?" + "x" * 65536), None), ("about:blank", "about:blank", None),
-        ("an empty entry", "", None)]
+        ("a local page reading another file", f"file://{scratch}/folder/inner/spy.html"),
+        ("a server that never answers", f"http://127.0.0.1:{silent.getsockname()[1]}/"), ("a refused port", refused()),
+        ("a folder", f"file://{scratch}/folder/"), ("a missing file", f"file://{scratch}/missing.html"),
+        ("a missing file given as a path", f"{scratch}/missing.html"), ("about:blank", "about:blank"),
+        ("a 64 KB URL", server.url("/long?" + "x" * 65536)), ("an empty entry", "")]
     # No Cache fetches the page alone afresh: the reports a page sends must not come from the cache.
-    server.routes.update({"/ran": ("no-store", ""), "/read": ("no-store", "")})
-    entries, ordinary = [], []
-    for i, (name, address, route) in enumerate(hostile):
-        ordinary.append(f"/page-{i}.html")
-        server.routes[ordinary[-1]] = script_page(f"new Image().src = '/ran?page={i}';")
-        server.routes.update({address: route} if route else {})
-        entries += [server.url(ordinary[-1]), server.url(address) if route else address]
+    server.routes.update({"/ran": ("no-store", ""), "/read": ("no-store", ""), **dict(h[1:] for h in hostile if h[2:])})
+    ordinary = [f"/page-{i}.html" for i in range(len(hostile))]
+    server.routes.update({p: script_page(f"new Image().src = '/ran?page={i}';") for i, p in enumerate(ordinary)})
+    entries = [e for p, h in zip(ordinary, hostile) for e in (server.url(p), server.url(h[1]) if h[2:] else h[1])]
     return entries, ordinary, [h[0] for h in hostile], payload, silent
 
 
 def soak(scratch, minutes, tick=lambda pid, elapsed: None):
     # Browses the mixture at /t=1, No Cache on, killing the web process once, then stops the run
     # from the menu. Returns what went wrong (nothing when all is well) and the figures.
-    server = Server()
-    entries, ordinary, names, payload, silent = mixture(server, scratch)
-    program = Program([f"/f={write(f'{scratch}/soak.txt', chr(10).join(entries) + chr(10))}", "/t=1"], scratch)
+    entries, ordinary, names, payload, silent = mixture(server := Server(), scratch)
+    program = Program([f"/f={write(f'{scratch}/soak.txt', *entries)}", "/t=1"], scratch)
     problems, intruders, killed = [], set(), {}
     try:
         window = program.main_window()
         started = time.monotonic()
         while time.monotonic() < started + minutes * 60 - 10 and program.process.poll() is None:
             intruders |= {name for i, name in windows(program.pid).items() if i != window}
-            reports = server.seen("/ran")[-1:]
-            if not killed and time.monotonic() > started + 50 and reports and reports[0].target == "/ran?page=3":
-                family = descendants(program.pid)
-                killed = {pid: i for pid, i in family.items() if "WebKitWebProcess" in i[3] and "bwrap" not in i[3]}
-                if not any("bwrap" in info[3] for info in family.values()):
-                    problems.append("no sandbox around the web process")
-                for pid in killed:
-                    os.kill(pid, signal.SIGKILL)
+            last = [r.target for r in server.seen("/ran")[-1:]]
+            if not killed and time.monotonic() > started + 50 and last == ["/ran?page=3"]:
+                tree = descendants(program.pid)
+                killed = {pid: i for pid, i in tree.items() if "WebKitWebProcess" in i[3] and "bwrap" not in i[3]}
+                problems += [] if any("bwrap" in i[3] for i in tree.values()) else ["no sandbox around the web process"]
+                subprocess.run(["kill", "-KILL", *map(str, killed)])
             tick(program.pid, time.monotonic() - started)
             time.sleep(0.5)
         if program.process.poll() is not None:
@@ -255,9 +226,8 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
         missing, due = missing + (at - due) % len(ordinary), (at + 1) % len(ordinary)
         if a and not 0.9 <= b.at - a.at <= 4.0:
             problems.append(f"{b.path} came {b.at - a.at:.2f} s after the page before")
-    counts = [len([r for r in seen if r.path == p]) for p in ordinary]
+    counts, passes = [[r.path for r in seen].count(p) for p in ordinary], len(seen) // len(ordinary)
     whole, due_s = seen[-1].at - seen[0].at, 2.0 * (len(seen) - 1)
-    passes = len(seen) // len(ordinary)
     if not due_s - 2 <= whole <= due_s + 2 + 2 * passes:
         problems.append(f"{whole:.1f} s from the first ordinary page to the last, for {due_s:.0f} s due")
     if stopped - seen[-1].at > 4.5:
@@ -267,13 +237,12 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
     # retried, the redirect loop followed within bounds, the scripts ran, no window opened, nothing
     # read from another file, nothing saved.
     v = dict(zip(names, counts))
-    for path, lowest, highest in (("/auth.html", v["HTTP authentication"] - 1, v["HTTP authentication"]),
-                                  ("/download", v["a download"] - 1, v["a download"]),
-                                  ("/redirect", v["a redirect loop"] + 1, 25 * v["a redirect loop"]),
-                                  ("/read", v["a local page reading another file"] - 1, 10**9),
-                                  ("/ran", len(seen) - 1, 10**9)):
-        if not lowest <= len(server.seen(path)) <= highest:
-            problems.append(f"{path} requested {len(server.seen(path))} times, not {lowest} to {highest}")
+    problems += [f"{path} requested {len(server.seen(path))} times, not {low} to {high}" for path, low, high in (
+        ("/auth.html", v["HTTP authentication"] - 1, v["HTTP authentication"]),
+        ("/download", v["a download"] - 1, v["a download"]),
+        ("/redirect", v["a redirect loop"] + 1, 25 * v["a redirect loop"]),
+        ("/read", v["a local page reading another file"] - 1, 10**9),
+        ("/ran", len(seen) - 1, 10**9)) if not low <= len(server.seen(path)) <= high]
     problems += [f"a local page read {r.target}" for r in server.seen("/read") if r.target != "/read?got=-"]
     problems += [f"requested {r.path}" for r in server.seen() if r.path.startswith("/opened-")]
     problems += [f"a window besides the main one: {name}" for name in intruders]
@@ -286,6 +255,8 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
 
 
 class EndToEnd(unittest.TestCase):
+    pages = ["/a.html", "/b.html", "/c.html"]
+
     def setUp(self):
         self.server, self.scratch, self.program = Server(), tempfile.mkdtemp(prefix="kestrova-e2e-"), None
 
@@ -296,18 +267,17 @@ class EndToEnd(unittest.TestCase):
         shutil.rmtree(self.scratch, True)
 
     def playlist(self, entries, name="list.txt"):
-        lines = [self.server.url(e) if e[0] == "/" else e for e in entries]
-        return write(os.path.join(self.scratch, name), "\n".join(lines) + "\n")
+        return "/f=" + write(f"{self.scratch}/{name}", *[self.server.url(e) if e[0] == "/" else e for e in entries])
 
     def launch(self, *args, **environment):
         self.program and self.program.kill()
         self.program = Program(args, self.scratch, **environment)
         return self.program
 
-    def assert_cycle(self, pages, count):
+    def assert_cycle(self, count):
         # The list in order, looping, from the first page, however long the web engine takes to start.
-        seen = self.server.wait(pages, count, 30)
-        self.assertEqual([r.path for r in seen], (pages * count)[:count], describe(seen) + self.program.errors())
+        seen = self.server.wait(self.pages, count, 30)
+        self.assertEqual([r.path for r in seen], (self.pages * count)[:count], describe(seen) + self.program.errors())
         return seen
 
     def assert_ends_at_once(self, how, key):
@@ -315,7 +285,7 @@ class EndToEnd(unittest.TestCase):
         self.program.helpers.update(descendants(self.program.pid))
         self.assertTrue(self.program.helpers, "no web engine processes in sight")
         pressed = time.monotonic()
-        keys(key)
+        xdotool(*KEY, key)
         status = self.program.process.wait(10)
         print(f"\n{how}: ended {time.monotonic() - pressed:.3f} s after the keys", file=sys.stderr)
         self.assertLess(time.monotonic() - pressed, 0.5, how)
@@ -325,17 +295,15 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual([self.program.helpers[pid][3] for pid in still_running(self.program.helpers)], [], how)
 
     def test_run(self):
-        pages = ["/a.html", "/b.html", "/c.html"]
         # An unquoted path with blanks reaches the program as separate words; it joins them.
-        words = ("/f=" + self.playlist(pages, "My Lists/a b.txt")).split(" ")
-        window = self.launch(*words, "/t=1").main_window()
-        height = int(re.search(r"HEIGHT=(\d+)", xdotool("getwindowgeometry", "--shell", window))[1])
+        window = self.launch(*self.playlist(self.pages, "My Lists/a b.txt").split(" "), "/t=1").main_window()
+        height = int(xdotool("getwindowgeometry", "--shell", window).split("HEIGHT=")[1].split()[0])
         no_cache = ["mousemove", "--window", window, "656", str(height - 576 + 73), "click", "1"]
 
         # No Cache is ticked at start: the second pass reaches the server too, one second a page. The
         # first page's request waits for the web engine to start, and the second for the first, so the
         # first spacing may be as short as that took; a lag of up to 250 ms is caught up in the wait.
-        seen = self.assert_cycle(pages, 6)
+        seen = self.assert_cycle(6)
         gaps = [b.at - a.at for a, b in zip(seen, seen[1:])]
         self.assertTrue(gaps[0] <= 1.6 and all(0.7 <= g <= 1.6 for g in gaps[1:]), describe(seen))
         # Only the page is purged: what it loads stays in the cache. (A page replaced before its
@@ -347,13 +315,12 @@ class EndToEnd(unittest.TestCase):
         xdotool(*no_cache)
         clicked = time.monotonic()
         time.sleep(2.6)
-        self.assertEqual([r for r in self.server.seen(*pages) if r.at > clicked + 0.1], [], "No Cache off")
+        self.assertEqual([r for r in self.server.seen(*self.pages) if r.at > clicked + 0.1], [], "No Cache off")
         xdotool(*no_cache)
-        self.assertEqual(len(self.server.wait(pages, 7, 3)), 7, "No Cache on again")
+        self.assertEqual(len(self.server.wait(self.pages, 7, 3)), 7, "No Cache on again")
 
         # Stop ends the run; the program goes on.
         self.assertTrue(stop_ends_run(self.program, window, self.server))
-        self.assertIsNone(self.program.process.poll())
         menu(self.program.pid, window, "f")
         self.assert_ends_at_once("File > Exit", "x")
 
@@ -363,9 +330,8 @@ class EndToEnd(unittest.TestCase):
         self.server.routes["/endless.html"] = script_page("for (;;) {}")
         for how, page, interval in (("in a /t=300 wait", "/wait.html", "300"),
                                     ("web process stuck", "/endless.html", "1")):
-            trace = os.path.join(self.scratch, f"trace-{interval}")
-            window = self.launch(f"/f={self.playlist([page], f'{interval}.txt')}", f"/t={interval}",
-                                 KESTROVA_TRACE=trace).main_window()
+            window = self.launch(self.playlist([page], f"{interval}.txt"), f"/t={interval}",
+                                 KESTROVA_TRACE=(trace := f"{self.scratch}/trace-{interval}")).main_window()
             self.server.wait([page], 1, 20)
             time.sleep(1)
             xdotool("windowactivate", "--sync", window)
@@ -377,13 +343,13 @@ class EndToEnd(unittest.TestCase):
     def test_visit_log(self):
         # Appended to what the file held: a page, a missing page and a refused port.
         self.server.routes["/gone.html"] = lambda h: (404, {}, "gone")
-        urls = [self.server.url("/a.html"), self.server.url("/gone.html"), f"http://127.0.0.1:{closed_port()}/"]
-        log = write(os.path.join(self.scratch, "visit log.jsonl"), "earlier line\n")
-        self.launch(f"/f={self.playlist(urls)}", "/t=2", f"/l={log}")
+        urls = [self.server.url("/a.html"), self.server.url("/gone.html"), refused()]
+        log = write(os.path.join(self.scratch, "visit log.jsonl"), "earlier line")
+        self.launch(self.playlist(urls), "/t=2", f"/l={log}")
         until(lambda: len(read(log).splitlines()) >= 4, 20)
         lines = read(log).splitlines()
         self.assertEqual(lines[0], "earlier line")
-        zone = re.escape(time.strftime("%z")[:3] + ":" + time.strftime("%z")[3:])
+        zone = "\\" + time.strftime("%z")[:3] + ":" + time.strftime("%z")[3:]  # the sign escaped
         for i, (line, outcome) in enumerate(zip(lines[1:4], ({"status": 200}, {"status": 404}, {"error": "refused"}))):
             visit = json.loads(line)
             self.assertRegex(visit.pop("time"), r"^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d" + zone + "$")
@@ -395,12 +361,10 @@ class EndToEnd(unittest.TestCase):
         # compositor gives the focus to nobody (Wayland), the run starts when the window is shown.
         x11 = "DISPLAY" in os.environ
         if x11:
-            holder = subprocess.Popen(["xmessage", "-title", "focus-holder", "another program"])
-            self.addCleanup(holder.kill)
+            self.addCleanup(subprocess.Popen(["xmessage", "-title", "focus-holder", "another program"]).kill)
             xdotool("search", "--sync", "--onlyvisible", "--name", "^focus-holder$", "windowactivate", "--sync")
-        pages = ["/a.html", "/b.html", "/c.html"]
-        self.launch(f"/f={self.playlist(pages)}", "/t=1")
-        self.assert_cycle(pages, 4)
+        self.launch(self.playlist(self.pages), "/t=1")
+        self.assert_cycle(4)
         if x11:
             self.assertEqual(xdotool("getactivewindow", "getwindowname"), "focus-holder\n")
 
