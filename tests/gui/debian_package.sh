@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Debian package CPack makes of the configured build: the tree under /usr that cmake --install
 # makes and nothing else, the dependencies read from it, and no complaint from Debian's rules
-# (lintian, which also finds an unstripped executable) or AppStream's.
+# (lintian, which also finds an unstripped executable and an absolute link) or AppStream's.
 #   debian_package.sh <build folder>
 set -euo pipefail
 tmp=$(mktemp -d)

@@ -165,7 +165,7 @@ const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
 std::string State(const Form2& f) {
   return "random " + std::to_string(f.chk_random.Value()) + ", loop " + (f.ckLoop.Enabled() ? "on" : "off") + ", add '" +
          f.txtItemToAdd.Text() + "', list " + Rows(f.lstPlayList.Items()) + std::to_string(f.lstPlayList.ListIndex()) +
-         ", seen " + std::to_string(seen.size()) + (seen.empty() ? "" : " " + seen.back());
+         ", seen " + Rows(seen);
 }
 
 TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
@@ -175,19 +175,19 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
   const wxPoint box = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);  // where drags end
   // Which button runs which handler is the core's wiring; here real input reaches the model at all.
   const std::pair<std::function<void()>, std::string> kSteps[] = {
-      {[&] { Click(window.Widget(form.chk_random)); }, "random 1, loop on, add '', list -1, seen 0"},
-      {[&] { Click(window.Widget(form.ckExit)); }, "random 1, loop off, add '', list -1, seen 0"},
+      {[&] { Click(window.Widget(form.chk_random)); }, "random 1, loop on, add '', list -1, seen "},
+      {[&] { Click(window.Widget(form.ckExit)); }, "random 1, loop off, add '', list -1, seen "},
       {[&] { Click(window.Widget(form.txtItemToAdd)), Deliver(wxUIActionSimulator().Text("www.example.org/a")); },
-       "random 1, loop off, add 'www.example.org/a', list -1, seen 0"},
-      {[&] { Click(window.Widget(form.cmdAddItem)); }, "random 1, loop off, add '', list www.example.org/a;-1, seen 0"},
-      {[&] { Click(window.Widget(form.lstPlayList), {30, 8}); }, "random 1, loop off, add '', list www.example.org/a;0, seen 0"},
+       "random 1, loop off, add 'www.example.org/a', list -1, seen "},
+      {[&] { Click(window.Widget(form.cmdAddItem)); }, "random 1, loop off, add '', list www.example.org/a;-1, seen "},
+      {[&] { Click(window.Widget(form.lstPlayList), {30, 8}); }, "random 1, loop off, add '', list www.example.org/a;0, seen "},
       // The current URL's text is added, and the box keeps what was typed.
       {[&] {
          form.txtItemToAdd.SetText("typed"), form.txt_url1.SetText("http://dragged.example/");
          gtk_editable_select_region(GTK_EDITABLE(Gtk(window.Widget(form.txt_url1))), 0, -1);
          Drag(window.Widget(form.txt_url1)->GetScreenPosition() + wxPoint(8, 8), box);
        },
-       "random 1, loop off, add 'typed', list www.example.org/a;http://dragged.example/;0, seen 0"},
+       "random 1, loop off, add 'typed', list www.example.org/a;http://dragged.example/;0, seen "},
       // Links offered by a window not the program's: the drop says "here" and never asks for them.
       {[&] {
          GtkWidget* other = gtk_window_new(GTK_WINDOW_POPUP);  // 40 pixels square, under the window's corner
@@ -199,7 +199,7 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
          Drag(window.frame->GetScreenRect().GetBottomLeft() + wxPoint(20, 30), box);
          gtk_widget_destroy(other);
        },
-       "random 1, loop off, add 'typed', list www.example.org/a;http://dragged.example/;0, seen 1 Corvane: here"},
+       "random 1, loop off, add 'typed', list www.example.org/a;http://dragged.example/;0, seen Corvane: here;"},
   };
   for (const auto& [act, expected] : kSteps) {
     act();
@@ -247,10 +247,9 @@ TEST(Layout, FollowsTheWindowSystem) {
     ExpectMirrored(window);
   }
   for (Control* c : form.TabOrder()) {  // the content asks no more room than it has
-    int width = 0, height = 0;
-    gtk_widget_get_preferred_width(Gtk(window.Widget(*c)), &width, nullptr);
-    gtk_widget_get_preferred_height(Gtk(window.Widget(*c)), &height, nullptr);
-    EXPECT_TRUE(width <= window.Widget(*c)->GetSize().x && height <= window.Widget(*c)->GetSize().y) << c->Name();
+    GtkRequisition least{};
+    gtk_widget_get_preferred_size(Gtk(window.Widget(*c)), &least, nullptr);
+    EXPECT_TRUE(least.width <= window.Widget(*c)->GetSize().x && least.height <= window.Widget(*c)->GetSize().y) << c->Name();
   }
 }
 
