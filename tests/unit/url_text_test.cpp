@@ -19,8 +19,7 @@ TEST(UrlText, ShapesEntriesAndFindsBareOrigins) {
   };
   const std::string longest(256 * 1024, 'x');
   const Case cases[] = {
-      {" \t ", Url, "about:blank"},
-      {longest + "x", Url, "about:blank"},
+      {" \t ", Url, "about:blank"}, {longest + "x", Url, "about:blank"},
       {longest, Url, "http://" + longest},
       {"\thost.example/a b ", Url, "http://host.example/a b"},
       {" /home/me/a b.html", FilePath, "/home/me/a b.html"},
