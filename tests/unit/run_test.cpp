@@ -107,10 +107,8 @@ TEST(Handlers, Scenarios) {
     f.SetPlaylist(s.items);
     Form_Load(f.form);
     f.form.ckLoop.SetValue(CheckBox::kUnticked);
-    if (s.watch) {
-      for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
-                                              &f.form.WebBrowser1}) f.Watch(*c);
-    }
+    for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
+                                            &f.form.WebBrowser1}) if (s.watch) f.Watch(*c);
     for (auto [ms, action] : s.at) f.At(ms, [&f, action = action] { action(f.form); });
     f.Play(s.handlers);
     EXPECT_EQ(f.Journal(s.since), s.journal) << "scenario " << &s - scenarios;

@@ -186,11 +186,7 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
 // skipped, trailing blanks go and every other byte stays. Every list saves as lines ended by
 // CR LF and loads back unchanged; a file in that form (`ours`) is written back byte for byte.
 TEST(PlaylistFormat, ReadsAndWritesOneEntryPerLine) {
-  struct Case {
-    std::string bytes;
-    Lines entries;
-    bool ours;
-  };
+  struct Case { std::string bytes; Lines entries; bool ours; };
   const std::string bom = "\xEF\xBB\xBF";
   const Case cases[] = {
       {"", {}, true}, {"a\r\n\r\nb\r\n\r\n", {"a", "", "b", ""}, true}, {"a\r\nb\nc\rd", {"a", "b", "c", "d"}, false},
