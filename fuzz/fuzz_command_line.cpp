@@ -12,7 +12,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  kestrova::testing::Harness h;
+  kestrova::testing::Fake h;
   h.form.CommandLine = text;
   kestrova::ParseCommandLine(h.form);
   // A switch at any position at all, before the text and past its end included.

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "support/memory_file_store.h"
+#include "platform/file_store.h"
 
 namespace kestrova::testing {
 
@@ -22,8 +22,24 @@ using Handler = void (*)(Form2&);
 // Thrown where the program ends, so that a test sees where it ended.
 struct ProgramEnded {};
 
-class Fake : public Browser, public UrlCache, public FileDialog, public MessageBoxes, public Clock,
-             public EventPump, public RandomSource, public Application, public LineFile {
+// Files kept in memory, by name.
+struct MemoryFileStore : FileStore {
+  std::optional<std::string> Read(const std::string& path) override {
+    return files.contains(path) ? std::optional(files[path]) : std::nullopt;
+  }
+  bool Replace(const std::string& path, std::string_view bytes) override { return files[path] = bytes, true; }
+  std::map<std::string, std::string> files;
+};
+
+class Fake : public Browser,
+             public UrlCache,
+             public FileDialog,
+             public MessageBoxes,
+             public Clock,
+             public EventPump,
+             public RandomSource,
+             public Application,
+             public LineFile {
  public:
   // A run whose stop was lost fails here instead of hanging the test.
   void Log(const std::string& what);
@@ -41,10 +57,7 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   void Navigate(const std::string& url) override { Log("navigate " + url); }
   void Stop() override { Log("browser stop"); }
   void SetSilent(bool silent) override { Log(silent ? "silent on" : "silent off"); }
-  void DeleteUrlCacheEntry(const std::string& url) override {
-    Log("purge " + url);
-    cache.deleted.push_back(url);
-  }
+  void DeleteUrlCacheEntry(const std::string& url) override { Log("purge " + url); }
   // Journals "open dialog at <name>" or "save dialog at <name>"; answers the next of `answers`
   // (none left: the user cancelled).
   std::optional<std::string> Show(FileDialogMode mode, const std::string& initial_name) override;
@@ -62,17 +75,11 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   std::string Folder() override { return folder; }
   std::string CommandLine() override { return command_line; }
   void HideMainWindow() override { Log("hide window"); }
-  void EndProgram() override {
-    Log("end program");
-    throw ProgramEnded{};
-  }
+  void EndProgram() override { Log("end program"), throw ProgramEnded{}; }
   void ShowAbout() override { Log("show about"); }
   void RunEnded() override { Log("run ended"); }
   void Warn(const std::string& text) override { Log("warn " + text); }
-  std::string Open(const std::string& path) override {
-    Log("open " + path);
-    return open_error;
-  }
+  std::string Open(const std::string& path) override { return Log("open " + path), open_error; }
   std::string Append(const std::string& line) override;
 
   // `cost_ms`: every event processing takes this long (time spent in other handlers).
@@ -87,9 +94,6 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   // Why the visit log's file fails to open or to take a line; empty: it does not fail.
   std::string open_error, append_error;
 
-  // The purge test reads the purged addresses apart.
-  struct { Lines deleted; } cache;
-
   MemoryFileStore files;
   Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, files};
   Form2 form{services};
@@ -98,16 +102,12 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   template <typename T>
   static T Take(std::deque<T>& queue) {
     T front = queue.front();
-    queue.pop_front();
-    return front;
+    return queue.pop_front(), front;
   }
   void RunDueActions(std::int64_t until_ms);
 
   Lines journal_;
   std::multimap<std::int64_t, std::function<void()>> actions_;
 };
-
-// The name the playlist file and purge tests know the fake by.
-using Harness = Fake;
 
 }  // namespace kestrova::testing

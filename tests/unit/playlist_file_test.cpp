@@ -5,15 +5,18 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "platform/posix/posix_file_store.h"
 #include "playlist/playlist_file.h"
-#include "playlist_test_files.h"
 #include "support/fakes.h"
 
 namespace kestrova {
@@ -24,10 +27,20 @@ using namespace std::string_literals;
 using Items = std::vector<std::string>;
 using Tree = std::map<std::string, std::string>;
 
+// A scratch folder for one row, removed with everything in it afterwards.
+struct ScratchFolder {
+  std::string path = (fs::temp_directory_path() / "kestrova-playlist-XXXXXX").string();
+  ScratchFolder() {
+    if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  }
+  ~ScratchFolder() { fs::remove_all(path); }
+  std::string operator/(const std::string& name) const { return path + "/" + name; }
+};
+
 // No name, a missing file, or one whose name the desktop hides leaves the list and its selection;
 // a dot in a folder's name does not hide the file.
 TEST(PlaylistFile, LoadsOnlyAFileTheUserCanSee) {
-  testing::Harness h;
+  testing::Fake h;
   h.files.files = {{"/lists/.hidden.txt", "http://hidden\r\n"}, {"/.dot/list.txt", "http://shown\r\n"}};
   h.SetPlaylist({"keep", "also"});
   h.form.lstPlayList.SetListIndex(1);
@@ -54,7 +67,8 @@ Tree Snapshot(const fs::path& root) {
     }
     char mode[8];
     std::snprintf(mode, sizeof mode, "%03o ", st.st_mode & 0777);
-    entry = "file " + std::string(mode) + (st.st_uid != ::geteuid() ? "theirs " : "") + testing::ReadBytes(e.path());
+    entry = "file " + std::string(mode) + (st.st_uid != ::geteuid() ? "theirs " : "") +
+            std::string(std::istreambuf_iterator<char>(std::ifstream(e.path()).rdbuf()), {});
   }
   return seen;
 }
@@ -65,9 +79,9 @@ Tree Snapshot(const fs::path& root) {
 // acts on them.
 TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
   struct Case {
-    std::string name;
+    Items names;
     std::optional<std::string> saved;  // nothing: a load
-    Tree changed;  // the files that differ afterwards
+    Tree changed;                      // the files that differ afterwards
     std::optional<std::string> loaded = std::nullopt;
     mode_t umask = 022;
     bool capped = false;  // the file size limit stops the write part-way
@@ -76,64 +90,52 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
   const std::string old = "http://old\r\n\0\xff\r\n"s;
   const std::string theirs = ::geteuid() == 0 ? "theirs " : "";
   const Case cases[] = {
-      {"old.txt", bytes, {{"old.txt", "file 640 " + theirs + bytes}}, std::nullopt, 077},
-      {"links/a", bytes, {{"old.txt", "file 640 " + theirs + bytes}}},
-      {"new.txt", bytes, {{"new.txt", "file 640 " + bytes}}, std::nullopt, 027},
-      {"links/new", bytes, {{"new.txt", "file 644 " + bytes}}},
-      {"old.txt", bytes, {}, std::nullopt, 022, true},
-      {"missing/list.txt", bytes, {}},
-      {"old.txt/list.txt", bytes, {}},
-      {"folder", bytes, {}},
-      {"fifo", bytes, {}},
-      {"loop", bytes, {}},
-      {"old.txt", std::nullopt, {}, old},
-      {"links/a", std::nullopt, {}, old},
-      {"missing.txt", std::nullopt, {}},
-      {"folder", std::nullopt, {}},
-      {"fifo", std::nullopt, {}},
-      {"/dev/null", std::nullopt, {}},
+      {{"old.txt"}, bytes, {{"old.txt", "file 640 " + theirs + bytes}}, std::nullopt, 077},
+      {{"links/a"}, bytes, {{"old.txt", "file 640 " + theirs + bytes}}},
+      {{"new.txt"}, bytes, {{"new.txt", "file 640 " + bytes}}, std::nullopt, 027},
+      {{"links/new"}, bytes, {{"new.txt", "file 644 " + bytes}}}, {{"old.txt"}, bytes, {}, std::nullopt, 022, true},
+      {{"missing/list.txt", "old.txt/list.txt", "folder", "fifo", "loop"}, bytes, {}},
+      {{"old.txt", "links/a"}, std::nullopt, {}, old},
+      {{"missing.txt", "folder", "fifo", "/dev/null"}, std::nullopt, {}},
   };
-  for (const Case& c : cases) {
-    testing::ScratchFolder dir;
-    testing::WriteBytes(dir / "old.txt", old);
-    fs::permissions(dir / "old.txt", static_cast<fs::perms>(0640));
-    if (::geteuid() == 0) {
-      ASSERT_EQ(::chown((dir / "old.txt").c_str(), 4242, 4343), 0);
-    }
-    fs::create_directory(dir / "folder");
-    ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
-    fs::create_symlink("loop", dir / "loop");
-    fs::create_directory(dir / "links");
-    fs::create_symlink("b", dir / "links/a");
-    fs::create_symlink("../old.txt", dir / "links/b");
-    fs::create_symlink("../new.txt", dir / "links/new");
-    const int opens = ::inotify_init1(IN_NONBLOCK);
-    ASSERT_GE(::inotify_add_watch(opens, (dir / "fifo").c_str(), IN_OPEN), 0);
-    Tree after = Snapshot(dir.path());
-    for (const auto& [name, entry] : c.changed) after[name] = entry;
+  for (const Case& c : cases)
+    for (const std::string& name : c.names) {
+      ScratchFolder dir;
+      std::ofstream(dir / "old.txt", std::ios::binary) << old;
+      fs::permissions(dir / "old.txt", static_cast<fs::perms>(0640));
+      ASSERT_EQ(::geteuid() == 0 ? ::chown((dir / "old.txt").c_str(), 4242, 4343) : 0, 0);
+      ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+      fs::create_directory(dir / "folder"), fs::create_directory(dir / "links");
+      for (auto [link, target] :
+           Tree{{"loop", "loop"}, {"links/a", "b"}, {"links/b", "../old.txt"}, {"links/new", "../new.txt"}})
+        fs::create_symlink(target, dir / link);
+      const int opens = ::inotify_init1(IN_NONBLOCK);
+      ASSERT_GE(::inotify_add_watch(opens, (dir / "fifo").c_str(), IN_OPEN), 0);
+      Tree after = Snapshot(dir.path);
+      for (const auto& [file, entry] : c.changed) after[file] = entry;
 
-    PosixFileStore store;
-    const std::string path = c.name[0] == '/' ? c.name : dir / c.name;
-    const mode_t saved_umask = ::umask(c.umask);
-    rlimit saved_limit{};
-    ::getrlimit(RLIMIT_FSIZE, &saved_limit);
-    const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit capped{100, saved_limit.rlim_max};
-    if (c.capped) ::setrlimit(RLIMIT_FSIZE, &capped);
-    if (c.saved) {
-      EXPECT_EQ(store.Replace(path, *c.saved), !c.changed.empty()) << c.name;
-    } else {
-      EXPECT_EQ(store.Read(path), c.loaded) << c.name;
-    }
-    ::setrlimit(RLIMIT_FSIZE, &saved_limit);
-    std::signal(SIGXFSZ, old_handler);
-    ::umask(saved_umask);
+      PosixFileStore store;
+      const std::string path = name[0] == '/' ? name : dir / name;
+      const mode_t saved_umask = ::umask(c.umask);
+      rlimit saved_limit{};
+      ::getrlimit(RLIMIT_FSIZE, &saved_limit);
+      const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit capped{100, saved_limit.rlim_max};
+      if (c.capped) ::setrlimit(RLIMIT_FSIZE, &capped);
+      if (c.saved) {
+        EXPECT_EQ(store.Replace(path, *c.saved), !c.changed.empty()) << name;
+      } else {
+        EXPECT_EQ(store.Read(path), c.loaded) << name;
+      }
+      ::setrlimit(RLIMIT_FSIZE, &saved_limit);
+      std::signal(SIGXFSZ, old_handler);
+      ::umask(saved_umask);
 
-    EXPECT_EQ(Snapshot(dir.path()), after) << c.name;
-    char event[256];
-    EXPECT_LT(::read(opens, event, sizeof event), 0) << c.name << ": the FIFO was opened";
-    ::close(opens);
-  }
+      EXPECT_EQ(Snapshot(dir.path), after) << name;
+      char event[256];
+      EXPECT_LT(::read(opens, event, sizeof event), 0) << name << ": the FIFO was opened";
+      ::close(opens);
+    }
 }
 
 }  // namespace

@@ -38,13 +38,17 @@ struct Scenario {
   std::string journal;
   bool watch = false;
   std::int64_t since = 0;
+  std::string command_line{};
+  void (*setup)(Fake&) = nullptr;  // before the load step
 };
 
 // A stop inside a wait is seen at the start of the next stage (3 s); at the last item the pass
 // still completes, and Loop and Exit decide what follows. Options are read where they are used.
 // A start inside a wait supersedes the run: it requests nothing more, counts no pass, ignores Exit.
 // The item count is read at the start of a pass; a list replaced during it is walked up to that
-// count or its own end.
+// count or its own end. With arguments every activation starts a run from the first item of the
+// list named by /f=, waiting /t=; without, none does. A visit log that cannot be written says so
+// once on standard error, and the run goes on.
 TEST(Handlers, Scenarios) {
   const Handler start = start_button_Click;
   const Scenario scenarios[] = {
@@ -84,19 +88,30 @@ TEST(Handlers, Scenarios) {
       {{}, {start, About_Click, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption); }, start},
        {}, "0 message Corvane: Please enter at least one URL or open a file.|0 show about|0 About Kestrova|"
        "0 message Kestrova: Please enter at least one URL or open a file."},
+      {{"a", "b"}, {CacheOff, Form_Activate, Form_Activate}, {}, ""},
+      {{}, {CacheOff, Form_Activate, Form_Activate}, {}, "0 silent on|0 navigate a|2000 navigate b|4000 browser stop|"
+       "4000 run ended|4000 silent on|4000 navigate a|6000 navigate b|8000 browser stop|8000 run ended", false, 0,
+       "/t=2 /f=/lists/list.txt", [](Fake& f) { f.files.files["/lists/list.txt"] = "a\r\nb\r\n"; }},
+      {{"a", "b", "c"}, {CacheOff, start}, {}, "0 open /full/v.jsonl|0 warn kestrova: cannot open the visit log "
+       "/full/v.jsonl: No space left on device|0 silent on|0 navigate a|1000 navigate b|2000 navigate c|"
+       "3000 browser stop|3000 run ended", false, 0, "/t=1 /l=/full/v.jsonl",
+       [](Fake& f) { f.open_error = "No space left on device"; }},
+      {{"a", "b", "c"}, {CacheOff, start}, {}, "0 open /full/v.jsonl|0 silent on|0 navigate a|1000 warn kestrova: "
+       "cannot write to the visit log: No space left on device|1000 navigate b|2000 navigate c|3000 browser stop|"
+       "3000 run ended", false, 0, "/t=1 /l=/full/v.jsonl", [](Fake& f) { f.append_error = "No space left on device"; }},
   };
   for (const Scenario& s : scenarios) {
     Fake f;
+    f.command_line = s.command_line;
+    if (s.setup) s.setup(f);
+    f.SetPlaylist(s.items);
     Form_Load(f.form);
     f.form.ckLoop.SetValue(CheckBox::kUnticked);
-    f.SetPlaylist(s.items);
-    if (s.watch) {
-      for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
-                                              &f.form.WebBrowser1}) f.Watch(*c);
-    }
+    for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
+                                            &f.form.WebBrowser1}) if (s.watch) f.Watch(*c);
     for (auto [ms, action] : s.at) f.At(ms, [&f, action = action] { action(f.form); });
     f.Play(s.handlers);
-    EXPECT_EQ(f.Journal(s.since), s.journal);
+    EXPECT_EQ(f.Journal(s.since), s.journal) << "scenario " << &s - scenarios;
   }
 }
 
@@ -214,25 +229,6 @@ TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
                              line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|3000 navigate http://b/|)"
                              "3500 browser stop|3500 hide window|3500" + line +
                              R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)");
-}
-
-// A log that cannot be written says so once on standard error, and the run goes on.
-TEST(VisitLog, AFileThatFailsIsReportedOnceAndTheRunGoesOn) {
-  for (const bool open_fails : {true, false}) {
-    Fake f;
-    (open_fails ? f.open_error : f.append_error) = "No space left on device";
-    f.command_line = "/t=1 /l=/full/v.jsonl";
-    f.SetPlaylist({"a", "b", "c"});
-    f.form.ckLoop.SetValue(CheckBox::kUnticked);
-    f.form.ckCache.SetValue(CheckBox::kUnticked);
-    f.Play({Form_Load, start_button_Click});
-    EXPECT_EQ(f.Journal(), open_fails ? "0 open /full/v.jsonl|0 warn kestrova: cannot open the visit log /full/v.jsonl: "
-                                        "No space left on device|0 silent on|0 navigate a|1000 navigate b|"
-                                        "2000 navigate c|3000 browser stop|3000 run ended"
-                                      : "0 open /full/v.jsonl|0 silent on|0 navigate a|1000 warn kestrova: cannot write "
-                                        "to the visit log: No space left on device|1000 navigate b|2000 navigate c|"
-                                        "3000 browser stop|3000 run ended");
-  }
 }
 
 }  // namespace

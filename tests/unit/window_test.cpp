@@ -24,18 +24,12 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
   const std::string long_a(40000, 'a'), long_b(40000, 'b');
   // The list's file, the interval, random, the automatic start, and the journal.
   const std::pair<std::string, std::string> cases[] = {
-      {"", "|30|N|N|"},
-      {R"(/f=C:\lists\news.txt /r=Y /t=45)", R"(C:\lists\news.txt|45|Y|Y|)"},
+      {"", "|30|N|N|"}, {R"(/f=C:\lists\news.txt /r=Y /t=45)", R"(C:\lists\news.txt|45|Y|Y|)"},
       {R"(/t=45 /r=Y /f=C:\My Lists\a b.txt)", R"(C:\My Lists\a b.txt|45|Y|Y|)"},
-      {"/f=C:\\a.txt /t=  20  ", R"(C:\a.txt|20|N|Y|)"},
-      {R"(/f=C:\dir /b.txt)", R"(C:\dir||N|Y|)"},
-      {R"(/F=C:\a.txt /T=9 /R=Y /L=v.jsonl)", "||N|Y|"},
-      {"/r=y /t=5", "|5|N|Y|"},
-      {"/t=10 /r=N /t=20 /r=Y /f=a.txt /f=b.txt", "a.txt|10|N|Y|"},
-      {"/t= /f=a.txt", "a.txt||N|Y|"},
-      {"x/t=7", "|7|N|Y|"},
-      {"/t=\t5\t", "|\t5\t|N|Y|"},
-      {long_a + " /t=12 /f=" + long_b, long_b + "|12|N|Y|"},
+      {"/f=C:\\a.txt /t=  20  ", R"(C:\a.txt|20|N|Y|)"}, {R"(/f=C:\dir /b.txt)", R"(C:\dir||N|Y|)"},
+      {R"(/F=C:\a.txt /T=9 /R=Y /L=v.jsonl)", "||N|Y|"}, {"/r=y /t=5", "|5|N|Y|"},
+      {"/t=10 /r=N /t=20 /r=Y /f=a.txt /f=b.txt", "a.txt|10|N|Y|"}, {"/t= /f=a.txt", "a.txt||N|Y|"},
+      {"x/t=7", "|7|N|Y|"}, {"/t=\t5\t", "|\t5\t|N|Y|"}, {long_a + " /t=12 /f=" + long_b, long_b + "|12|N|Y|"},
       {"/l=/var/log/my visits.jsonl /t=5 /l=b", "|5|N|Y|0 open /var/log/my visits.jsonl"},
   };
   for (const auto& [arguments, loaded] : cases) {
@@ -50,29 +44,12 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
   }
 }
 
-// With arguments the list named by /f= is loaded and every activation starts a run from the
-// first item, waiting the interval given by /t=; without arguments no activation starts one.
-TEST(Activate, StartsARunOnlyWhenTheProgramHadArguments) {
-  for (const std::string& arguments : {""s, "/t=2 /f=/lists/list.txt"s}) {
-    Fake f;
-    f.files.files["/lists/list.txt"] = "a\r\nb\r\n";
-    f.form.ckLoop.SetValue(CheckBox::kUnticked);
-    f.form.ckCache.SetValue(CheckBox::kUnticked);
-    if (arguments.empty()) f.SetPlaylist({"a", "b"});
-    f.command_line = arguments;
-    f.Play({Form_Load, Form_Activate, Form_Activate});
-    EXPECT_EQ(f.Journal(), arguments.empty() ? "" : "0 silent on|0 navigate a|2000 navigate b|4000 browser stop|"
-              "4000 run ended|4000 silent on|4000 navigate a|6000 navigate b|8000 browser stop|8000 run ended");
-  }
-}
-
 // The first showing is an activation whoever has the focus; after it only a return from another
 // form of the program is, not one from another program.
 TEST(Activate, CountsTheFirstShowingAndReturnsFromAnotherForm) {
   using enum WindowNews;
   const std::pair<std::vector<WindowNews>, std::string> cases[] = {
-      {{Shown, Activated, Activated}, "100"},
-      {{Activated, Shown}, "10"},
+      {{Shown, Activated, Activated}, "100"}, {{Activated, Shown}, "10"},
       {{Shown, OtherFormActivated, Activated, Activated, OtherFormActivated, Activated}, "101001"},
   };
   for (const auto& [news, counted] : cases) {
@@ -110,8 +87,7 @@ TEST(Layout, ArrangesTheControlsOrWarns) {
   const Case cases[] = {
       {7000, 2000, {Form_Resize}, "&Hide 6970 1270 220 75 75 1980 6970 0 6820 6390"},
       {7000, 2250, {Form_Resize}, "&Hide 6970 1270 220 75 75 1980 6970 250 6820 0"},
-      {6999, 2000, {Form_Resize}, design, true},
-      {7000, 1999, {Form_Resize}, design, true},
+      {6999, 2000, {Form_Resize}, design, true}, {7000, 1999, {Form_Resize}, design, true},
       {100, 100, {Form_Resize}, design, false, WindowState::Minimized},
       {30, 8640, {ArrangeControls}, "&Hide 0 4830 3780 3635 3635 1980 0 6640 10380 6390"},
       {10560, 8640, {WebBrowser1_DocumentComplete}, "&Hide 10530 4830 3780 3635 3635 1980 10530 6640 10280 6390"},
@@ -210,22 +186,13 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
 // skipped, trailing blanks go and every other byte stays. Every list saves as lines ended by
 // CR LF and loads back unchanged; a file in that form (`ours`) is written back byte for byte.
 TEST(PlaylistFormat, ReadsAndWritesOneEntryPerLine) {
-  struct Case {
-    std::string bytes;
-    Lines entries;
-    bool ours;
-  };
+  struct Case { std::string bytes; Lines entries; bool ours; };
   const std::string bom = "\xEF\xBB\xBF";
   const Case cases[] = {
-      {"", {}, true},
-      {"a\r\n\r\nb\r\n\r\n", {"a", "", "b", ""}, true},
-      {"a\r\nb\nc\rd", {"a", "b", "c", "d"}, false},
-      {"a\n\rb", {"a", "", "b"}, false},
-      {"a\r\r\nb\r\n", {"a", "", "b"}, false},
-      {"  a   \r\n   \r\nb\t\r\n", {"  a", "", "b\t"}, false},
-      {bom + "a\r\n", {"a"}, false},
-      {"a\r\n" + bom + "b\r\n", {"a", bom + "b"}, true},
-      {"\xEF\xBB" "a\r\n", {"\xEF\xBB" "a"}, true},
+      {"", {}, true}, {"a\r\n\r\nb\r\n\r\n", {"a", "", "b", ""}, true}, {"a\r\nb\nc\rd", {"a", "b", "c", "d"}, false},
+      {"a\n\rb", {"a", "", "b"}, false}, {"a\r\r\nb\r\n", {"a", "", "b"}, false},
+      {"  a   \r\n   \r\nb\t\r\n", {"  a", "", "b\t"}, false}, {bom + "a\r\n", {"a"}, false},
+      {"a\r\n" + bom + "b\r\n", {"a", bom + "b"}, true}, {"\xEF\xBB" "a\r\n", {"\xEF\xBB" "a"}, true},
       // Found by fuzz_playlist: an entry that begins with the mark came back without it.
       {bom + bom + "a\r\nb\r\n", {bom + "a", "b"}, true},
       {"\xC3\x28\r\n\xE9t\xE9\r\na\0b\r\n"s, {"\xC3\x28", "\xE9t\xE9", "a\0b"s}, true},
