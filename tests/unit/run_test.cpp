@@ -208,7 +208,7 @@ TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
   Fake f;
   f.command_line = "/t=1 /l=/tmp/visits.jsonl";
   Form_Load(f.form);
-  f.SetPlaylist({"http://a/", "http://b/"});
+  f.SetPlaylist({"http://a/", " b/ "});  // the log shows the address the browser is to take
   f.form.ckCache.SetValue(CheckBox::kUnticked);
   f.local = {2026, 12, 7, 9, 30, 0, 60};
   VisitLog& log = f.form.visit_log;
@@ -223,10 +223,10 @@ TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
   f.Play({start_button_Click});
   const std::string line = R"( append {"time":"2026-12-07T09:30:00+01:00","pass":)";
   EXPECT_EQ(f.Journal(), "0 open /tmp/visits.jsonl|0 silent on|0 navigate http://a/|400" + line +
-                             R"(1,"index":0,"url":"http://a/","status":200,"ms":400}|1000 navigate http://b/|)"
+                             R"(1,"index":0,"url":"http://a/","status":200,"ms":400}|1000 navigate  b/ |)"
                              "2000 silent on|2000" + line +
                              R"(1,"index":1,"url":"http://b/","error":"cancelled","ms":1000}|2000 navigate http://a/|2200)" +
-                             line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|3000 navigate http://b/|)"
+                             line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|3000 navigate  b/ |)"
                              "3500 browser stop|3500 hide window|3500" + line +
                              R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)");
 }
