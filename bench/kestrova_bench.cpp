@@ -128,9 +128,7 @@ std::string LoadAverage() {
   return Fixed(one, 2) + " " + Fixed(five, 2) + " " + Fixed(fifteen, 2);
 }
 
-void Log(const std::string& text) {
-  std::cerr << "[bench " << LoadAverage() << "] " << text << std::endl;
-}
+void Log(const std::string& text) { std::cerr << "[bench " << LoadAverage() << "] " << text << std::endl; }
 
 class Bench {
  public:
@@ -239,8 +237,7 @@ class Bench {
     const int menu_bar = geometry->height - static_cast<int>(std::lround(kDesignClientHeight / kTwipsPerPixel));
     const int x = static_cast<int>(std::lround((place.left + place.width / 2) / kTwipsPerPixel));
     const int y = menu_bar + static_cast<int>(std::lround((place.top + place.height / 2) / kTwipsPerPixel));
-    if (!RunTool({"xdotool", "mousemove", "--window", window.id, std::to_string(x), std::to_string(y)})
-             .Succeeded()) {
+    if (!RunTool({"xdotool", "mousemove", "--window", window.id, std::to_string(x), std::to_string(y)}).Succeeded()) {
       throw std::runtime_error("xdotool mousemove failed");
     }
   }
@@ -270,10 +267,18 @@ class Bench {
     // The first spacing is left out: the first page reaches the server late while the web engine
     // starts its network process.
     const int visits = settings_.accuracy_visits;
-    Row median{"wait accuracy /t=" + std::to_string(seconds) + ": median spacing − interval", "ms", {},
-               "abs ≤ " + Fixed(seconds * 10.0 + 20, 0), {}, ""};
-    Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)", "ms", {},
-            "≤ " + Fixed(seconds * 50.0 + 50, 0), {}, ""};
+    Row median{"wait accuracy /t=" + std::to_string(seconds) + ": median spacing − interval",
+               "ms",
+               {},
+               "abs ≤ " + Fixed(seconds * 10.0 + 20, 0),
+               {},
+               ""};
+    Row p99{"wait accuracy /t=" + std::to_string(seconds) + ": 99th pct of abs(spacing − interval)",
+            "ms",
+            {},
+            "≤ " + Fixed(seconds * 50.0 + 50, 0),
+            {},
+            ""};
     std::size_t spacings_seen = 0;
     std::vector<double> navigations;
     for (int run = 0; run < runs; ++run) {
@@ -289,7 +294,8 @@ class Bench {
       std::int64_t last_navigation = -1;
       for (const auto& line : trace) {
         if (line.event.rfind("navigate ", 0) == 0) {
-          if (last_navigation >= 0) navigations.push_back(static_cast<double>(line.ms - last_navigation) - seconds * 1000.0);
+          if (last_navigation >= 0)
+            navigations.push_back(static_cast<double>(line.ms - last_navigation) - seconds * 1000.0);
           last_navigation = line.ms;
         }
       }
@@ -300,7 +306,8 @@ class Bench {
           const std::int64_t from = SteadyMs(requests[i].at), to = SteadyMs(requests[i + 1].at);
           std::string steps;
           for (const auto& line : trace) {
-            if (line.ms >= from - 50 && line.ms <= to) steps += " +" + std::to_string(line.ms - from) + " " + line.event + ";";
+            if (line.ms >= from - 50 && line.ms <= to)
+              steps += " +" + std::to_string(line.ms - from) + " " + line.event + ";";
           }
           Log("late by " + Fixed(deviations.back(), 0) + " ms:" + steps + " (next request at +" +
               std::to_string(to - from) + ")");
@@ -349,8 +356,8 @@ class Bench {
   // Clicks at random moments of the first page's wait, which at these intervals is far longer than
   // the clicks take: a slice is a hundredth of the interval (0.3 s, 3 s, 36 s).
   void Responsiveness(int seconds) {
-    Row row{"responsiveness: click in a /t=" + std::to_string(seconds) + " wait to its handler", "ms", {}, "≤ 30",
-            {}, ""};
+    Row row{
+        "responsiveness: click in a /t=" + std::to_string(seconds) + " wait to its handler", "ms", {}, "≤ 30", {}, ""};
     while (static_cast<int>(row.samples.size()) < settings_.clicks) {
       auto launched = LaunchKestrova({"/f=" + site_list_.string(), "/t=" + std::to_string(seconds)});
       const Window window = MainWindowOf(*launched.process);
@@ -386,8 +393,12 @@ class Bench {
   }
 
   void Idle() {
-    Row ours{"idle cost: CPU over a " + std::to_string(settings_.idle_seconds) + " s wait, static page", "% of a core",
-             {}, "≤ 0.5", {}, "program + WebKit processes"};
+    Row ours{"idle cost: CPU over a " + std::to_string(settings_.idle_seconds) + " s wait, static page",
+             "% of a core",
+             {},
+             "≤ 0.5",
+             {},
+             "program + WebKit processes"};
     Row theirs{"idle cost: Chromium, same page, same time", "% of a core", {}, "", std::nullopt, "browser + helpers"};
     const std::string page = PlainPagePaths().front();
     for (int run = 0; run < settings_.idle_runs; ++run) {
@@ -407,8 +418,12 @@ class Bench {
     rows_.push_back(ours);
     if (!theirs.samples.empty()) {
       rows_.push_back(theirs);
-      rows_.push_back(Row{"idle cost: ours ÷ Chromium's (medians)", "ratio",
-                          {Median(ours.samples) / Median(theirs.samples)}, "", std::nullopt, ""});
+      rows_.push_back(Row{"idle cost: ours ÷ Chromium's (medians)",
+                          "ratio",
+                          {Median(ours.samples) / Median(theirs.samples)},
+                          "",
+                          std::nullopt,
+                          ""});
     }
   }
 
@@ -432,7 +447,8 @@ class Bench {
     visits.busy_percent = meter.PercentOfOneCore();
     Log(who + " busy " + Fixed(visits.busy_percent, 1) + "%");
     for (int count : settings_.memory_visits) {
-      auto requests = WaitForPageRequests(paths, since, static_cast<std::size_t>(count), std::chrono::seconds(count * 3));
+      auto requests =
+          WaitForPageRequests(paths, since, static_cast<std::size_t>(count), std::chrono::seconds(count * 3));
       if (static_cast<int>(requests.size()) < count) throw std::runtime_error(who + ": fewer visits than asked for");
       // Let the page in hand load before memory is read.
       std::this_thread::sleep_until(requests[static_cast<std::size_t>(count) - 1].at + 600ms);
@@ -457,8 +473,13 @@ class Bench {
   // Busy processor time browsing the pages without and with the visit log, alternately, so that
   // both see the same neighbours on a shared machine.
   void LogCost() {
-    Row without{"log cost: busy CPU, 20 pages at /t=1 for " + std::to_string(settings_.busy_seconds) + " s, without /l=",
-                "% of a core", {}, "", std::nullopt, "No Cache on"};
+    Row without{
+        "log cost: busy CPU, 20 pages at /t=1 for " + std::to_string(settings_.busy_seconds) + " s, without /l=",
+        "% of a core",
+        {},
+        "",
+        std::nullopt,
+        "No Cache on"};
     Row with{"log cost: the same with /l=", "% of a core", {}, "", std::nullopt, ""};
     std::size_t lines = 0;
     for (int run = 0; run < settings_.log_runs; ++run) {
@@ -482,7 +503,9 @@ class Bench {
     }
     // Within noise: the medians differ by no more than the runs of either kind differ among
     // themselves.
-    const auto spread = [](const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end()); };
+    const auto spread = [](const std::vector<double>& v) {
+      return *std::max_element(v.begin(), v.end()) - *std::min_element(v.begin(), v.end());
+    };
     const double difference = Median(with.samples) - Median(without.samples);
     with.target = "within noise";
     with.met = std::abs(difference) <= std::max(spread(with.samples), spread(without.samples));
@@ -503,18 +526,22 @@ class Bench {
       chromium->Kill();
     }
 
-    const std::string busy_name = "busy cost: CPU browsing the 20 pages at /t=1 for " +
-                                  std::to_string(settings_.busy_seconds) + " s";
+    const std::string busy_name =
+        "busy cost: CPU browsing the 20 pages at /t=1 for " + std::to_string(settings_.busy_seconds) + " s";
     Row busy{busy_name, "% of a core", {ours.busy_percent}, "below Chromium's", {}, "No Cache on"};
     if (theirs) busy.met = ours.busy_percent < theirs->busy_percent;
     rows_.push_back(busy);
     if (theirs) {
-      rows_.push_back(Row{"busy cost: Chromium cycling the same pages by refresh", "% of a core",
-                          {theirs->busy_percent}, "", std::nullopt, "its cache on"});
+      rows_.push_back(Row{"busy cost: Chromium cycling the same pages by refresh",
+                          "% of a core",
+                          {theirs->busy_percent},
+                          "",
+                          std::nullopt,
+                          "its cache on"});
     }
     for (std::size_t i = 0; i < settings_.memory_visits.size(); ++i) {
       const std::string visits = std::to_string(settings_.memory_visits[i]);
-      Row row{"memory: PSS after " + visits + " visits", "MB", {ours.pss_mb[i]}, "≤ 300", ours.pss_mb[i] <= 300,
+      Row row{"memory: PSS after " + visits + " visits",       "MB", {ours.pss_mb[i]}, "≤ 300", ours.pss_mb[i] <= 300,
               "anonymous " + Fixed(ours.anon_mb[i], 1) + " MB"};
       if (theirs) {
         row.target += ", below Chromium's";
@@ -525,15 +552,22 @@ class Bench {
       rows_.push_back(row);
     }
     // Each page loads four resources: 5 when nothing but the page is cached, 1 for the page alone.
-    Row requests{"requests per visit from the second pass (page + resources)", "requests",
-                 {1 + ours.resources_per_visit}, "≤ 1.1 (the page alone)", 1 + ours.resources_per_visit <= 1.1,
+    Row requests{"requests per visit from the second pass (page + resources)",
+                 "requests",
+                 {1 + ours.resources_per_visit},
+                 "≤ 1.1 (the page alone)",
+                 1 + ours.resources_per_visit <= 1.1,
                  "No Cache on; " + Fixed(ours.resources_per_visit, 2) + " resource requests per visit"};
-    if (theirs) requests.note += "; Chromium " + Fixed(1 + theirs->resources_per_visit, 2) + " (its pages sent with no-cache)";
+    if (theirs)
+      requests.note += "; Chromium " + Fixed(1 + theirs->resources_per_visit, 2) + " (its pages sent with no-cache)";
     rows_.push_back(requests);
     const double growth = ours.pss_mb.back() - ours.pss_mb.front();
     rows_.push_back(Row{"memory: growth from " + std::to_string(settings_.memory_visits.front()) + " to " +
                             std::to_string(settings_.memory_visits.back()) + " visits",
-                        "MB", {growth}, "≤ 10", growth <= 10,
+                        "MB",
+                        {growth},
+                        "≤ 10",
+                        growth <= 10,
                         "anonymous " + Fixed(ours.anon_mb.back() - ours.anon_mb.front(), 1) + " MB" +
                             (theirs ? "; Chromium " + Fixed(theirs->pss_mb.back() - theirs->pss_mb.front(), 1) + " MB"
                                     : std::string())});
@@ -554,14 +588,30 @@ class Bench {
                        "?entry=" + std::to_string(i));
       }
       WritePlaylist(list, urls);
-      Row load{"big list: load " + std::to_string(size.lines) + " lines", "s", {}, "≤ " + Fixed(size.load_target, 1),
-               {}, "Return in the dialog to the list filled"};
-      Row save{"big list: save " + std::to_string(size.lines) + " lines", "s", {}, "≤ " + Fixed(size.save_target, 1),
-               {}, "Return in the dialog to the file written"};
+      Row load{"big list: load " + std::to_string(size.lines) + " lines",
+               "s",
+               {},
+               "≤ " + Fixed(size.load_target, 1),
+               {},
+               "Return in the dialog to the list filled"};
+      Row save{"big list: save " + std::to_string(size.lines) + " lines",
+               "s",
+               {},
+               "≤ " + Fixed(size.save_target, 1),
+               {},
+               "Return in the dialog to the file written"};
       // The same, from the moment the file dialog handed the name back: the program's own share.
-      Row load_own{"big list: load " + std::to_string(size.lines) + " lines, after the dialog", "s", {}, "", {},
+      Row load_own{"big list: load " + std::to_string(size.lines) + " lines, after the dialog",
+                   "s",
+                   {},
+                   "",
+                   {},
                    "dialog returned to the list filled"};
-      Row save_own{"big list: save " + std::to_string(size.lines) + " lines, after the dialog", "s", {}, "", {},
+      Row save_own{"big list: save " + std::to_string(size.lines) + " lines, after the dialog",
+                   "s",
+                   {},
+                   "",
+                   {},
                    "dialog returned to the file written"};
       for (int run = 0; run < settings_.list_runs; ++run) {
         auto launched = LaunchKestrova({});
@@ -611,7 +661,8 @@ class Bench {
         for (const auto& line : ReadTrace(launched.trace)) {
           if (line.ms >= opened) steps += " +" + std::to_string(line.ms - opened) + " " + line.event + ";";
         }
-        Log("from Return in the open dialog:" + steps + " (save's Return at +" + std::to_string(save_at - opened) + ")");
+        Log("from Return in the open dialog:" + steps + " (save's Return at +" + std::to_string(save_at - opened) +
+            ")");
         launched.process->Kill();
       }
       load.met = Median(load.samples) <= size.load_target;
@@ -659,8 +710,8 @@ class Bench {
       const int decimals = row.unit == "s" ? 3 : (row.unit == "ratio" ? 2 : 1);
       out << "| " << row.figure << " | " << row.unit << " | " << (some ? Fixed(Median(row.samples), decimals) : "–")
           << " | " << (some ? Fixed(*low, decimals) : "–") << " | " << (some ? Fixed(*high, decimals) : "–") << " | "
-          << row.samples.size() << " | " << row.target << " | "
-          << (row.met ? (*row.met ? "yes" : "**no**") : "") << " | " << row.note << " |\n";
+          << row.samples.size() << " | " << row.target << " | " << (row.met ? (*row.met ? "yes" : "**no**") : "")
+          << " | " << row.note << " |\n";
     }
     return out.str();
   }

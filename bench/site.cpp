@@ -13,9 +13,7 @@ std::size_t TargetWeight(int index) { return (50 + 150 * static_cast<std::size_t
 
 std::size_t HtmlBytes(int index) { return TargetWeight(index) * 3 / 10; }
 
-std::size_t ImageBytes(int index) {
-  return (TargetWeight(index) - HtmlBytes(index) - kCssBytes - kScriptBytes) / 2;
-}
+std::size_t ImageBytes(int index) { return (TargetWeight(index) - HtmlBytes(index) - kCssBytes - kScriptBytes) / 2; }
 
 std::string Name(int index) { return "p" + std::to_string(index); }
 
@@ -63,8 +61,8 @@ std::string Stylesheet(int index) {
                     "f}\nh1{color:#235}\np{line-height:1.4}\nimg{width:256px;border:1px solid #888}\n";
   std::string rules;
   for (int i = 0; css.size() + rules.size() < kCssBytes; ++i) {
-    rules += ".c" + std::to_string(i) + "{margin:" + std::to_string(i % 7) + "px;padding:" +
-             std::to_string(i % 5) + "px;color:#" + std::to_string(100 + i % 800) + "}\n";
+    rules += ".c" + std::to_string(i) + "{margin:" + std::to_string(i % 7) + "px;padding:" + std::to_string(i % 5) +
+             "px;color:#" + std::to_string(100 + i % 800) + "}\n";
   }
   return css + rules;
 }
@@ -89,8 +87,8 @@ std::string Html(int index, const std::string& prefix, int refresh_seconds) {
   std::string body;
   for (int i = 0; head.size() + body.size() + tail.size() < HtmlBytes(index); ++i) {
     body += "<p class=\"c" + std::to_string(i % 200) +
-            "\">Keeping a connection awake takes a page now and then; this paragraph is number " +
-            std::to_string(i) + " of a page that is long enough to be laid out and painted in earnest.</p>\n";
+            "\">Keeping a connection awake takes a page now and then; this paragraph is number " + std::to_string(i) +
+            " of a page that is long enough to be laid out and painted in earnest.</p>\n";
   }
   return head + body + tail;
 }

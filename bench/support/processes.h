@@ -15,7 +15,7 @@ struct ProcessInfo {
   pid_t group = 0;
   char state = '?';
   unsigned long long start_ticks = 0;  // since boot; tells a process from a later one with its id
-  std::string command_line;             // arguments joined with blanks
+  std::string command_line;            // arguments joined with blanks
 };
 
 std::vector<ProcessInfo> AllProcesses();

@@ -39,7 +39,8 @@ ToolResult RunTool(const std::vector<std::string>& argv, std::chrono::millisecon
   bool killed = false;
   char buffer[4096];
   for (;;) {
-    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
     if (left.count() <= 0) {
       kill(pid, SIGKILL);
       killed = true;

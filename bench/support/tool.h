@@ -16,7 +16,6 @@ struct ToolResult {
 };
 
 // A tool that outlives `timeout` is killed; its result then has exit_code -1.
-ToolResult RunTool(const std::vector<std::string>& argv,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(10));
+ToolResult RunTool(const std::vector<std::string>& argv, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
 }  // namespace kestrova::bench

@@ -18,8 +18,7 @@ class Control {
  public:
   using Listener = std::function<void(Prop)>;
 
-  Control(ControlKind kind, std::string name, Control* container, float left, float top, float width,
-          float height);
+  Control(ControlKind kind, std::string name, Control* container, float left, float top, float width, float height);
   virtual ~Control() = default;
   Control(const Control&) = delete;
   Control& operator=(const Control&) = delete;
@@ -83,8 +82,7 @@ class Control {
 
 class GroupBox : public Control {
  public:
-  GroupBox(std::string name, Control* container, float l, float t, float w, float h,
-           std::string caption = {});
+  GroupBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption = {});
   const std::string& Caption() const override { return caption_; }
 
  private:
@@ -133,8 +131,7 @@ class CheckBox : public Control {
   static constexpr int kUnticked = 0;
   static constexpr int kTicked = 1;
 
-  CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption,
-           int value);
+  CheckBox(std::string name, Control* container, float l, float t, float w, float h, std::string caption, int value);
   int Value() const { return value_; }
   // A new value raises the click handling; setting the value it already has does nothing.
   void SetValue(int value);

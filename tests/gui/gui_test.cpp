@@ -38,7 +38,9 @@ bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds time
   }
   return true;
 }
-void Pump(std::chrono::milliseconds duration) { PumpUntil([] { return false; }, duration); }
+void Pump(std::chrono::milliseconds duration) {
+  PumpUntil([] { return false; }, duration);
+}
 
 // Real input through the X server comes back through GDK's own connection after a round trip.
 void Deliver(bool /*sent*/) {
@@ -60,7 +62,8 @@ std::vector<std::string> seen;
 gboolean AnswerMessageBoxes(gpointer /*unused*/) {
   for (GList* it = gtk_window_list_toplevels(); it != nullptr; it = g_list_delete_link(it, it)) {
     auto* box = static_cast<GtkWidget*>(it->data);
-    if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen")) continue;
+    if (!GTK_IS_MESSAGE_DIALOG(box) || !gtk_widget_get_mapped(box) || g_object_get_data(G_OBJECT(box), "seen"))
+      continue;
     g_object_set_data(G_OBJECT(box), "seen", box);  // an answered box may stay on screen a moment
     g_autofree gchar* text = nullptr;
     g_object_get(box, "text", &text, nullptr);
@@ -74,7 +77,8 @@ gboolean AnswerMessageBoxes(gpointer /*unused*/) {
 // loaded, so that no late fit moves anything.
 struct Window {
   explicit Window(const char* argument = nullptr)
-      : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)}, program(std::make_unique<wx::Program>(argument ? 2 : 1, argv)) {
+      : argv{const_cast<char*>("kestrova"), const_cast<char*>(argument)},
+        program(std::make_unique<wx::Program>(argument ? 2 : 1, argv)) {
     seen.clear();
     program->Start();
     frame = program->Frame();
@@ -122,17 +126,20 @@ std::string Mirror(const Window& window, bool shown) {
     if (auto* box = dynamic_cast<ListBox*>(c)) value = Rows(box->Items()) + std::to_string(box->ListIndex());
     if (shown) {
       GtkWidget* w = Gtk(window.Widget(*c));
-      GtkWidget* label = GTK_IS_FRAME(w) ? gtk_frame_get_label_widget(GTK_FRAME(w)) : GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w)) : w;
+      GtkWidget* label = GTK_IS_FRAME(w) ? gtk_frame_get_label_widget(GTK_FRAME(w))
+                         : GTK_IS_BIN(w) ? gtk_bin_get_child(GTK_BIN(w))
+                                         : w;
       caption = GTK_IS_LABEL(label) ? gtk_label_get_text(GTK_LABEL(label)) : "";
       value = GTK_IS_ENTRY(w)          ? gtk_entry_get_text(GTK_ENTRY(w))
-              : GTK_IS_CHECK_BUTTON(w) ? (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w)) ? "1" : "0") : "";
+              : GTK_IS_CHECK_BUTTON(w) ? (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w)) ? "1" : "0")
+                                       : "";
       if (auto* list = dynamic_cast<wxListBox*>(window.Widget(*c))) {
         value = Rows(list->GetStrings()) + std::to_string(list->GetSelection());
       }
       int x = 0, y = 0;
       gtk_widget_translate_coordinates(w, gtk_widget_get_parent(w), 0, 0, &x, &y);
-      at = std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(gtk_widget_get_allocated_width(w)) +
-           "x" + std::to_string(gtk_widget_get_allocated_height(w));
+      at = std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(gtk_widget_get_allocated_width(w)) + "x" +
+           std::to_string(gtk_widget_get_allocated_height(w));
       g_autofree gchar* tooltip = gtk_widget_get_tooltip_text(w);
       tip = Str(tooltip), enabled = gtk_widget_is_sensitive(w), mapped = gtk_widget_get_mapped(w);
       names = Str(atk_object_get_name(gtk_widget_get_accessible(w))) + " < " + Related(w, ATK_RELATION_LABELLED_BY) +
@@ -144,7 +151,9 @@ std::string Mirror(const Window& window, bool shown) {
   for (MenuItem* item : window.form->Menus()) {
     if (item->Parent() == nullptr) continue;
     GtkWidget* w = window.frame->MenuItemOf(*item)->GetMenuItem();
-    std::string caption = !shown ? item->Caption() : GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-" : gtk_menu_item_get_label(GTK_MENU_ITEM(w));
+    std::string caption = !shown                          ? item->Caption()
+                          : GTK_IS_SEPARATOR_MENU_ITEM(w) ? "-"
+                                                          : gtk_menu_item_get_label(GTK_MENU_ITEM(w));
     std::ranges::replace(caption, '_', '&');
     out += " " + caption + ((!shown || gtk_widget_is_sensitive(w)) ? "" : "(off)");
   }
@@ -163,15 +172,16 @@ const GtkTargetEntry kLinks{const_cast<gchar*>("text/uri-list"), 0, 0};
 // After each real click, key or drag: the options, the box to add from, the list and its
 // selection, and the message boxes shown.
 std::string State(const Form2& f) {
-  return "random " + std::to_string(f.chk_random.Value()) + ", loop " + (f.ckLoop.Enabled() ? "on" : "off") + ", add '" +
-         f.txtItemToAdd.Text() + "', list " + Rows(f.lstPlayList.Items()) + std::to_string(f.lstPlayList.ListIndex()) +
-         ", seen " + Rows(seen);
+  return "random " + std::to_string(f.chk_random.Value()) + ", loop " + (f.ckLoop.Enabled() ? "on" : "off") +
+         ", add '" + f.txtItemToAdd.Text() + "', list " + Rows(f.lstPlayList.Items()) +
+         std::to_string(f.lstPlayList.ListIndex()) + ", seen " + Rows(seen);
 }
 
 TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
   Window window;
   Form2& form = *window.form;
-  for (Control* c : form.TabOrder()) EXPECT_NE(c->AccessibleName(), "") << c->Name() << " has no name for a screen reader";
+  for (Control* c : form.TabOrder())
+    EXPECT_NE(c->AccessibleName(), "") << c->Name() << " has no name for a screen reader";
   const wxPoint box = window.Widget(form.txtItemToAdd)->GetScreenPosition() + wxPoint(20, 8);  // where drags end
   // Which button runs which handler is the core's wiring; here real input reaches the model at all.
   const std::pair<std::function<void()>, std::string> kSteps[] = {
@@ -180,7 +190,10 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
       {[&] { Click(window.Widget(form.txtItemToAdd)), Deliver(wxUIActionSimulator().Text("www.example.org/a")); },
        "random 1, loop off, add 'www.example.org/a', list -1, seen "},
       {[&] { Click(window.Widget(form.cmdAddItem)); }, "random 1, loop off, add '', list www.example.org/a;-1, seen "},
-      {[&] { Click(window.Widget(form.lstPlayList), {30, 8}); }, "random 1, loop off, add '', list www.example.org/a;0, seen "},
+      {[&] {
+         Click(window.Widget(form.lstPlayList), {30, 8});
+       },
+       "random 1, loop off, add '', list www.example.org/a;0, seen "},
       // The current URL's text is added, and the box keeps what was typed.
       {[&] {
          form.txtItemToAdd.SetText("typed"), form.txt_url1.SetText("http://dragged.example/");
@@ -191,7 +204,8 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
       // Links offered by a window not the program's: the drop says "here" and never asks for them.
       {[&] {
          GtkWidget* other = gtk_window_new(GTK_WINDOW_POPUP);  // 40 pixels square, under the window's corner
-         gtk_window_move(GTK_WINDOW(other), window.frame->GetScreenRect().x, window.frame->GetScreenRect().GetBottom() + 9);
+         gtk_window_move(GTK_WINDOW(other), window.frame->GetScreenRect().x,
+                         window.frame->GetScreenRect().GetBottom() + 9);
          gtk_widget_set_size_request(other, 40, 40);
          gtk_drag_source_set(other, GDK_BUTTON1_MASK, &kLinks, 1, GDK_ACTION_COPY);
          g_signal_connect(other, "drag-data-get", G_CALLBACK(+[] { seen.push_back("the links were read"); }), nullptr);
@@ -221,13 +235,18 @@ TEST(Layout, FollowsTheWindowSystem) {
   form.WebBrowser1.SetVisible(true);  // as a run does, so that GTK allocates the browser
   for (int i = 0; i < 30; ++i) form.lstPlayList.AddItem("http://www.example.org/a/long/path/" + std::to_string(i));
   auto resize = [&](int w, int h) {
-    return [&, w, h] { return window.frame->SetClientSize(w, h), PumpUntil([&] { return window.frame->GetClientSize() == wxSize(w, h); }); };
+    return [&, w, h] {
+      return window.frame->SetClientSize(w, h),
+             PumpUntil([&] { return window.frame->GetClientSize() == wxSize(w, h); });
+    };
   };
   using enum WindowState;
   auto state = [&](WindowState s) { return PumpUntil([&] { return form.window_state == s; }); };
   auto hide = [&] { return Key('f', wxMOD_ALT), Pump(200ms), Key('h'), true; };
   const std::tuple<const char*, std::function<bool()>, bool> kSteps[] = {
-      {"minimized and back", [&] { return window.frame->Iconize(), state(Minimized) && (window.frame->Iconize(false), state(Normal)); }, false},
+      {"minimized and back",
+       [&] { return window.frame->Iconize(), state(Minimized) && (window.frame->Iconize(false), state(Normal)); },
+       false},
       {"smallest arranged, a long list in a 5-pixel box", resize(467, 134), false},
       {"a pixel too narrow", resize(466, 134), true},
       {"800x600, arranged again after the warning", resize(800, 600), false},
@@ -239,17 +258,21 @@ TEST(Layout, FollowsTheWindowSystem) {
     SCOPED_TRACE(what);
     seen.clear();
     ASSERT_TRUE(act());
-    EXPECT_TRUE(PumpUntil([&] {
-      const wxSize size = window.frame->GetClientSize();
-      return form.ScaleWidth == static_cast<float>(size.x * 15) && form.ScaleHeight == static_cast<float>(size.y * 15) &&
-             seen.empty() != warns;
-    }, 10s)) << "model " << form.ScaleWidth / 15 << "x" << form.ScaleHeight / 15 << ", " << seen.size() << " boxes";
+    EXPECT_TRUE(PumpUntil(
+        [&] {
+          const wxSize size = window.frame->GetClientSize();
+          return form.ScaleWidth == static_cast<float>(size.x * 15) &&
+                 form.ScaleHeight == static_cast<float>(size.y * 15) && seen.empty() != warns;
+        },
+        10s))
+        << "model " << form.ScaleWidth / 15 << "x" << form.ScaleHeight / 15 << ", " << seen.size() << " boxes";
     ExpectMirrored(window);
   }
   for (Control* c : form.TabOrder()) {  // the content asks no more room than it has
     GtkRequisition least{};
     gtk_widget_get_preferred_size(Gtk(window.Widget(*c)), &least, nullptr);
-    EXPECT_TRUE(least.width <= window.Widget(*c)->GetSize().x && least.height <= window.Widget(*c)->GetSize().y) << c->Name();
+    EXPECT_TRUE(least.width <= window.Widget(*c)->GetSize().x && least.height <= window.Widget(*c)->GetSize().y)
+        << c->Name();
   }
 }
 

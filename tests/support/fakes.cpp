@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-
 namespace kestrova::testing {
 
 void Fake::Log(const std::string& what) {

@@ -42,6 +42,8 @@ struct Scenario {
   void (*setup)(Fake&) = nullptr;  // before the load step
 };
 
+// Hand-aligned tables: each row reads as one case.
+// clang-format off
 // A stop inside a wait is seen at the start of the next stage (3 s); at the last item the pass
 // still completes, and Loop and Exit decide what follows. Options are read where they are used.
 // A start inside a wait supersedes the run: it requests nothing more, counts no pass, ignores Exit.
@@ -231,5 +233,6 @@ TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
                              R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)");
 }
 
+// clang-format on
 }  // namespace
 }  // namespace kestrova

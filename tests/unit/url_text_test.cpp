@@ -11,10 +11,16 @@ namespace {
 
 TEST(UrlText, ShapesEntriesAndFindsBareOrigins) {
   using enum ShapedUrl::Kind;
-  struct Case { std::string text; ShapedUrl::Kind kind; std::string shaped; bool bare_origin = false; };
+  struct Case {
+    std::string text;
+    ShapedUrl::Kind kind;
+    std::string shaped;
+    bool bare_origin = false;
+  };
   const std::string longest(256 * 1024, 'x');
   const Case cases[] = {
-      {" \t ", Url, "about:blank"}, {longest + "x", Url, "about:blank"},
+      {" \t ", Url, "about:blank"},
+      {longest + "x", Url, "about:blank"},
       {longest, Url, "http://" + longest},
       {"\thost.example/a b ", Url, "http://host.example/a b"},
       {" /home/me/a b.html", FilePath, "/home/me/a b.html"},

@@ -18,6 +18,8 @@ using testing::Fake;
 using testing::Handler;
 using testing::Lines;
 
+// Hand-aligned tables: each row reads as one case.
+// clang-format off
 // The arguments as the platform hands them over, and what the load step makes of them. Any
 // arguments at all arm the automatic start.
 TEST(Load, FillsTheWindowFromTheCommandLine) {
@@ -205,5 +207,6 @@ TEST(PlaylistFormat, ReadsAndWritesOneEntryPerLine) {
   }
 }
 
+// clang-format on
 }  // namespace
 }  // namespace kestrova

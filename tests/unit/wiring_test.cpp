@@ -25,7 +25,11 @@ std::string Effect(Fake& f) {
 // Each button, menu command and check box runs its own handler, on an empty playlist; so does the
 // browser when a document is complete.
 TEST(FormWiring, EachClickRunsItsHandler) {
-  struct Row { const char* clicked; testing::Handler click; std::string effect; };
+  struct Row {
+    const char* clicked;
+    testing::Handler click;
+    std::string effect;
+  };
   const std::string empty_list = "message Corvane: Please enter at least one URL or open a file.";
   const Row rows[] = {
       {"start_button", [](Form2& f) { f.start_button.Click(); }, "0 " + empty_list},

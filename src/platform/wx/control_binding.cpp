@@ -68,8 +68,7 @@ ControlBinding::ControlBinding(Form2& form, wxFrame& frame, wxWindow& panel, con
     if constexpr (!std::is_same_v<std::decay_t<decltype(control)>, GroupBox>) Create(control);
   });
   RelateForScreenReader();
-  InstallDropTarget(WidgetOf(form_.txtItemToAdd), form_,
-                    [this](void* native) { return ControlOfNative(native); });
+  InstallDropTarget(WidgetOf(form_.txtItemToAdd), form_, [this](void* native) { return ControlOfNative(native); });
   CreateMenus();
 }
 
@@ -139,8 +138,8 @@ void ControlBinding::Gather(Prop prop) {
 
 void ControlBinding::Place(Bound& bound) {
   const Control& control = *bound.control;
-  const wxRect rect(twips_.ToPx(control.WindowLeft()), twips_.ToPx(control.WindowTop()),
-                    twips_.ToPx(control.Width()), twips_.ToPx(control.Height()));
+  const wxRect rect(twips_.ToPx(control.WindowLeft()), twips_.ToPx(control.WindowTop()), twips_.ToPx(control.Width()),
+                    twips_.ToPx(control.Height()));
   if (rect == bound.placed) return;
   bound.placed = rect;
   bound.widget->SetSize(rect);
@@ -167,8 +166,8 @@ void ControlBinding::Adopt(Control& control, wxWindow* widget, std::function<voi
 }
 
 void ControlBinding::Create(GroupBox& box) {
-  Adopt(box, new CaptionOfItsOwn<wxStaticBox>(&panel_, wxID_ANY, Utf8(box.Caption()), wxDefaultPosition,
-                                              wxDefaultSize, 0, Utf8(box.Name())));
+  Adopt(box, new CaptionOfItsOwn<wxStaticBox>(&panel_, wxID_ANY, Utf8(box.Caption()), wxDefaultPosition, wxDefaultSize,
+                                              0, Utf8(box.Name())));
 }
 
 void ControlBinding::Create(Label& label) {
@@ -186,13 +185,14 @@ void ControlBinding::Create(Button& button) {
                           : &button == &form_.stop_button ? IconKind::TrafficRed
                           : &button == &form_.cmdOpen     ? IconKind::OpenFolder
                                                           : IconKind::FloppyDrive;
-    widget = new wxBitmapButton(&panel_, wxID_ANY, ButtonPicture(icon), wxDefaultPosition, wxDefaultSize,
-                                wxBU_AUTODRAW, wxDefaultValidator, Utf8(button.Name()));
+    widget = new wxBitmapButton(&panel_, wxID_ANY, ButtonPicture(icon), wxDefaultPosition, wxDefaultSize, wxBU_AUTODRAW,
+                                wxDefaultValidator, Utf8(button.Name()));
   } else {
     widget = new wxButton(&panel_, wxID_ANY, Utf8(button.Caption()), wxDefaultPosition, wxDefaultSize, 0,
                           wxDefaultValidator, Utf8(button.Name()));
   }
-  widget->Bind(wxEVT_BUTTON, [this, &button](wxCommandEvent&) { DispatchTraced(button.Name(), [&] { button.Click(); }); });
+  widget->Bind(wxEVT_BUTTON,
+               [this, &button](wxCommandEvent&) { DispatchTraced(button.Name(), [&] { button.Click(); }); });
   Adopt(button, widget);
 }
 
@@ -225,8 +225,7 @@ void ControlBinding::Create(ListBox& list) {
                                wxDefaultValidator, Utf8(list.Name()));
   // No horizontal scroll bar, as on the list box of the design: in the narrowest arranged
   // window it would get less than no room, which GTK reports as a critical error.
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(widget->GetHandle()), GTK_POLICY_EXTERNAL,
-                                 GTK_POLICY_AUTOMATIC);
+  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(widget->GetHandle()), GTK_POLICY_EXTERNAL, GTK_POLICY_AUTOMATIC);
   widget->Bind(wxEVT_LISTBOX, [this, &list, widget](wxCommandEvent&) {
     Dispatch([&] { list.SelectedByUser(widget->GetSelection()); });
   });
@@ -251,9 +250,8 @@ void ControlBinding::Create(ListBox& list) {
 void ControlBinding::Create(WebBrowserControl& browser) {
   web_view_ = wxWebView::New(&panel_, wxID_ANY, wxWebViewDefaultURLStr, wxDefaultPosition, wxDefaultSize,
                              wxWebViewBackendDefault, 0, Utf8(browser.Name()));
-  web_view_->Bind(wxEVT_WEBVIEW_LOADED, [this, &browser](wxWebViewEvent&) {
-    Dispatch([&] { browser.DocumentComplete(); });
-  });
+  web_view_->Bind(wxEVT_WEBVIEW_LOADED,
+                  [this, &browser](wxWebViewEvent&) { Dispatch([&] { browser.DocumentComplete(); }); });
   web_view_->Bind(wxEVT_WEBVIEW_NEWWINDOW, [](wxWebViewEvent&) {});
   Adopt(browser, web_view_);
 }
@@ -309,15 +307,18 @@ void ControlBinding::CreateMenus() {
     }
     wxMenuItem* entry = menu->Append(wxID_ANY, Utf8(item->Caption()));
     menu_items_.emplace_back(item, entry);
-    frame_.Bind(wxEVT_MENU, [this, item, name = item->Caption()](wxCommandEvent&) {
-      // A command chosen while WebKit is awaited inside a navigation runs once that wait is over,
-      // like any other input, unless the model says it runs at once.
-      if (PumpingNonInput() && item->Timing() == WhileNavigating::Deferred) {
-        frame_.CallAfter([this, item, name] { DispatchTraced(name, [item] { item->Click(); }); });
-        return;
-      }
-      DispatchTraced(name, [item] { item->Click(); });
-    }, entry->GetId());
+    frame_.Bind(
+        wxEVT_MENU,
+        [this, item, name = item->Caption()](wxCommandEvent&) {
+          // A command chosen while WebKit is awaited inside a navigation runs once that wait is over,
+          // like any other input, unless the model says it runs at once.
+          if (PumpingNonInput() && item->Timing() == WhileNavigating::Deferred) {
+            frame_.CallAfter([this, item, name] { DispatchTraced(name, [item] { item->Click(); }); });
+            return;
+          }
+          DispatchTraced(name, [item] { item->Click(); });
+        },
+        entry->GetId());
     item->SetListener([entry, item] { entry->SetItemLabel(Utf8(item->Caption())); });
   }
   frame_.SetMenuBar(bar);

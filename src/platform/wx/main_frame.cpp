@@ -9,8 +9,7 @@
 
 namespace kestrova::wx {
 
-MainFrame::MainFrame(Form2& form)
-    : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
+MainFrame::MainFrame(Form2& form) : wxFrame(nullptr, wxID_ANY, wxString::FromUTF8(form.caption)), form_(form) {
   SetName("form2");
   SetIcons(WindowIcons());
   auto* panel = new wxPanel(this, wxID_ANY);
@@ -18,9 +17,18 @@ MainFrame::MainFrame(Form2& form)
   binding_ = std::make_unique<ControlBinding>(form, *this, *panel, twips_);
   SetClientSize(twips_.ToPx(form.ScaleWidth), twips_.ToPx(form.ScaleHeight));
 
-  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) { e.Skip(); OnResizeNotification(); });
-  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) { e.Skip(); OnResizeNotification(); });
-  Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) { e.Skip(); CallAfter([this] { OnResizeNotification(); }); });
+  Bind(wxEVT_SIZE, [this](wxSizeEvent& e) {
+    e.Skip();
+    OnResizeNotification();
+  });
+  Bind(wxEVT_ICONIZE, [this](wxIconizeEvent& e) {
+    e.Skip();
+    OnResizeNotification();
+  });
+  Bind(wxEVT_MAXIMIZE, [this](wxMaximizeEvent& e) {
+    e.Skip();
+    CallAfter([this] { OnResizeNotification(); });
+  });
   Bind(wxEVT_ACTIVATE, [this](wxActivateEvent& e) {
     e.Skip();
     if (e.GetActive()) OnWindowNews(WindowNews::Activated);

@@ -9,9 +9,8 @@
 namespace kestrova::wx {
 
 Program::Program(int argc, char** argv)
-    : pump_(clock_),
-      app_(argc, argv),
-      services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_, pump_, random_, app_, visit_file_, files_},
+    : pump_(clock_), app_(argc, argv), services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_,
+                                                 pump_,    random_,    app_,         visit_file_,    files_},
       form_(services_) {
   // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C
   // locale: every entry outside ASCII would then be taken as Windows-1252, text the user typed
