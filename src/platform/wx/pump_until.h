@@ -30,6 +30,8 @@ class AwaitedAnswer {
   gpointer Data();
   // Waits as PumpNonInputUntil does until the answer came; false when `timeout` passed first.
   bool Await(std::chrono::milliseconds timeout);
+  // Whether the answer has come (or the call failed), without waiting.
+  bool Answered() const { return state_->answered; }
 
  private:
   struct State {
