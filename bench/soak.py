@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # A long run of the real program over the end-to-end soak's mixture (ordinary pages, each followed
 # by a hostile entry) at one second a page, No Cache and Loop on, with the soak's own checks. Every
 # minute it writes down the memory of the program, its web processes and its network process, and
@@ -19,8 +19,8 @@ def memory(pid):
     # anonymous part for each kind of process (the file-backed rest of PSS moves with whatever else
     # maps the same libraries on the machine).
     kinds = {pid: "program"}
-    for child, info in e2e_test.descendants(pid).items():
-        kinds[child] = "web" if "WebKitWebProcess" in info[3] else "network" if "WebKitNetworkProcess" in info[3] else ""
+    for child, command in e2e_test.descendants(pid).items():
+        kinds[child.pid] = "web" if "WebKitWebProcess" in command else "network" if "WebKitNetworkProcess" in command else ""
     found = dict.fromkeys(("pss", "anonymous", "program", "web", "network"), 0.0)
     for process, kind in kinds.items():
         try:

@@ -1,10 +1,12 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 # The real program, started as a user starts it, against a web server on 127.0.0.1 that writes down
 # when each request arrives.  e2e_test.py PROGRAM [TestCase.test ...], under scripts/run-under-x (or
-# run-under-weston for the run without focus). The soak's length is SOAK_MINUTES (3 unless set);
+# run_under_weston.sh for the run under Wayland). The soak's length is SOAK_MINUTES (3 unless set);
 # bench/soak.py runs the same soak for an hour.
-import collections, http.server, json, os, pathlib, shutil, signal, socket, subprocess, sys, tempfile, threading, time
-import unittest
+import collections, contextlib, http.server, json, os, pathlib, shutil, signal, socket, subprocess, sys, tempfile
+import threading, time, unittest
+
+import psutil
 
 PROGRAM = None  # the executable, from the command line or bench/soak.py
 Request = collections.namedtuple("Request", "path target at")
@@ -68,22 +70,27 @@ def describe(requests):
     return ", ".join(f"{b.target} (+{b.at - a.at:.2f} s)" for a, b in zip(requests[:1] + requests, requests))
 
 
-def processes():
-    # Every process now: pid -> (parent, start time, state, command line).
-    out = subprocess.check_output(["ps", "-e", "-o", "pid=,ppid=,stat=,lstart=,args="], text=True)
-    return {int(r[0]): (int(r[1]), r[3:8], r[2][0], r[8]) for r in (s.split(None, 8) + [""] for s in out.splitlines())}
-
-
 def descendants(root):
-    table, found = processes(), {}
-    while children := {pid: info for pid, info in table.items() if info[0] in {root, *found} and pid not in found}:
-        found.update(children)
-    return found
+    # The processes below `root` now, as psutil's, which tell a process from a later one with its pid.
+    with contextlib.suppress(psutil.Error):
+        return {p: command(p) for p in psutil.Process(root).children(recursive=True)}
+    return {}
 
 
-def still_running(helpers):
-    table = processes()
-    return [pid for pid, info in helpers.items() if pid in table and table[pid][1] == info[1] and table[pid][2] != "Z"]
+def command(process):
+    with contextlib.suppress(psutil.Error):
+        return " ".join(process.cmdline())
+    return ""
+
+
+def still_running(processes):
+    return [p for p in processes if p.is_running() and command(p)]  # a zombie has no command line
+
+
+def kill(processes):
+    for p in still_running(processes):
+        with contextlib.suppress(psutil.Error):
+            p.kill()
 
 
 def xdotool(*args):
@@ -128,7 +135,7 @@ class Program:
             self.helpers.update(descendants(self.pid))
             os.killpg(self.pid, signal.SIGKILL)
         self.process.wait()
-        subprocess.run(["kill", "-KILL", *map(str, still_running(self.helpers))], stderr=subprocess.DEVNULL)
+        kill(self.helpers)
         self.stderr.close()
 
 
@@ -198,9 +205,9 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
             last = [r.target for r in server.seen("/ran")[-1:]]
             if not killed and time.monotonic() > started + 50 and last == ["/ran?page=3"]:
                 tree = descendants(program.pid)
-                killed = {pid: i for pid, i in tree.items() if "WebKitWebProcess" in i[3] and "bwrap" not in i[3]}
-                problems += [] if any("bwrap" in i[3] for i in tree.values()) else ["no sandbox around the web process"]
-                subprocess.run(["kill", "-KILL", *map(str, killed)])
+                killed = {p: c for p, c in tree.items() if "WebKitWebProcess" in c and "bwrap" not in c}
+                problems += [] if any("bwrap" in c for c in tree.values()) else ["no sandbox around the web process"]
+                kill(killed)
             tick(program.pid, time.monotonic() - started)
             time.sleep(0.5)
         if program.process.poll() is not None:
@@ -208,7 +215,7 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
         # The window still answers: File > Stop by its access keys ends the run.
         stopped = time.monotonic()
         problems += [] if stop_ends_run(program, window, server) else ["requests went on after the stop"]
-        problems += [f"survived the kill: {killed[pid][3]}" for pid in still_running(killed)]
+        problems += [f"survived the kill: {killed[p]}" for p in still_running(killed)]
     finally:
         program.kill()
         silent.close()
@@ -292,7 +299,7 @@ class EndToEnd(unittest.TestCase):
         self.assertEqual(status, 0, how)
         self.assertNotRegex(self.program.errors().lower(), "gtk-critical|gtk-warning|assert", how)
         time.sleep(2)
-        self.assertEqual([self.program.helpers[pid][3] for pid in still_running(self.program.helpers)], [], how)
+        self.assertEqual([self.program.helpers[p] for p in still_running(self.program.helpers)], [], how)
 
     def test_run(self):
         # An unquoted path with blanks reaches the program as separate words; it joins them.
@@ -325,8 +332,8 @@ class EndToEnd(unittest.TestCase):
         self.assert_ends_at_once("File > Exit", "x")
 
     def test_closing(self):
-        # Closing the window ends the program at once in a long wait, and while the program asks a web
-        # process that a page's endless script keeps busy whether it answers (up to 300 ms before a page).
+        # Closing the window ends the program at once in a long wait, and while the program waits for
+        # a web process that a page's endless script keeps busy (or for the fresh one that follows).
         self.server.routes["/endless.html"] = script_page("for (;;) {}")
         for how, page, interval in (("in a /t=300 wait", "/wait.html", "300"),
                                     ("web process stuck", "/endless.html", "1")):

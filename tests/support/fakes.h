@@ -19,6 +19,12 @@ namespace kestrova::testing {
 using Lines = std::vector<std::string>;
 using Handler = void (*)(Form2&);
 
+// A click on the form's button or menu item, as a handler: Click<&Form2::Start>.
+template <auto control>
+void Click(Form2& form) {
+  (form.*control).Click();
+}
+
 // Thrown where the program ends, so that a test sees where it ended.
 struct ProgramEnded {};
 

@@ -13,6 +13,7 @@
 namespace kestrova {
 namespace {
 
+using testing::Click;
 using testing::Fake;
 using testing::Handler;
 using testing::Lines;
@@ -52,7 +53,7 @@ struct Scenario {
 // list named by /f=, waiting /t=; without, none does. A visit log that cannot be written says so
 // once on standard error, and the run goes on.
 TEST(Handlers, Scenarios) {
-  const Handler start = start_button_Click;
+  const Handler start = Click<&Form2::start_button>;
   const Scenario scenarios[] = {
       {{"a", "b"}, {Locked, [](Form2& f) { f.lstPlayList.SetListIndex(0); }, start, Locked}, {{1000, Locked}},
        "0 locked url1_count_txt|0 lstPlayList 0|0 url1_count_txt 0|0 WebBrowser1 shown|0 silent on|0 lstPlayList 0|"
@@ -60,20 +61,20 @@ TEST(Handlers, Scenarios) {
        "cmdRemoveItem|30000 lstPlayList 1|30000 txt_url1 b|30000 purge b|30000 navigate b|60000 url1_count_txt 1|"
        "60000 browser stop|60000 run ended|60000 locked",
        true},
-      {{"a", "b", "c"}, {start}, {{35000, Stop_Click}},
+      {{"a", "b", "c"}, {start}, {{35000, Click<&Form2::Stop>}},
        "35000 browser stop|36000 lstPlayList 2|36000 txt_url1 c|36000 run ended", true, 35000},
-      {{"a", "b"}, {start}, {{35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|36000 browser stop|"
+      {{"a", "b"}, {start}, {{35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|36000 browser stop|"
        "36000 run ended", true, 35000},
-      {{"a", "b"}, {start}, {{0, LoopOn}, {35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|"
+      {{"a", "b"}, {start}, {{0, LoopOn}, {35000, Click<&Form2::Stop>}}, "35000 browser stop|36000 url1_count_txt 1|"
        "36000 silent on|36000 lstPlayList 0|36000 txt_url1 a|36000 run ended", true, 35000},
-      {{"a", "b"}, {start}, {{0, ExitOn}, {35000, Stop_Click}}, "35000 browser stop|36000 url1_count_txt 1|"
+      {{"a", "b"}, {start}, {{0, ExitOn}, {35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|"
        "36000 browser stop|36000 browser stop|36000 hide window|36000 end program", true, 35000},
       {{"http://a", "http://b"}, {start}, {{5000, CacheOff}, {35000, LoopOn}, {65000, CacheOn}, {95000, ExitOn}},
        "0 silent on|0 purge http://a/|0 navigate http://a/|30000 navigate http://b|60000 silent on|"
        "60000 navigate http://a|90000 purge http://b/|90000 navigate http://b/|120000 browser stop|"
        "120000 browser stop|120000 hide window|120000 end program"},
       {{"a", "b"}, {start}, {{35000, [](Form2& f) {
-                  Start_Click(f);
+                  f.Start.Click();
                   ExitOn(f);
                 }}},
        "0 silent on|0 purge a|0 navigate a|30000 purge b|30000 navigate b|35000 silent on|35000 purge a|"
@@ -82,12 +83,12 @@ TEST(Handlers, Scenarios) {
        "30000 navigate y|60000 browser stop|60000 run ended", false, 30000},
       {{"a", "b", "c"}, {start}, {{0, CacheOff}, {5000, [](Form2& f) { f.lstPlayList.ReplaceAll({"w", "x", "y", "z"}); }}},
        "30000 navigate x|60000 navigate y|90000 browser stop|90000 run ended", false, 30000},
-      {{}, {Exit_Click}, {}, "0 browser stop|0 hide window|0 end program"},
+      {{}, {Click<&Form2::Exit>}, {}, "0 browser stop|0 hide window|0 end program"},
       {{}, {Form_QueryUnload}, {}, "0 end program"},
-      {{}, {Contents_Click, License_Click}, {}, "0 WebBrowser1 shown|0 silent on|0 navigate /opt/kestrova/help.html|"
+      {{}, {Click<&Form2::Contents>, Click<&Form2::License>}, {}, "0 WebBrowser1 shown|0 silent on|0 navigate /opt/kestrova/help.html|"
        "0 silent on|0 navigate /opt/kestrova/license-pro.html", true},
       // The About box renames the application for good: untitled message boxes carry the new name.
-      {{}, {start, About_Click, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption); }, start},
+      {{}, {start, Click<&Form2::About>, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption); }, start},
        {}, "0 message Corvane: Please enter at least one URL or open a file.|0 show about|0 About Kestrova|"
        "0 message Kestrova: Please enter at least one URL or open a file."},
       {{"a", "b"}, {CacheOff, Form_Activate, Form_Activate}, {}, ""},
@@ -115,6 +116,9 @@ TEST(Handlers, Scenarios) {
     f.Play(s.handlers);
     EXPECT_EQ(f.Journal(s.since), s.journal) << "scenario " << &s - scenarios;
   }
+  // Only Exit is not held back by a navigation's wait for the browser.
+  Fake f;
+  for (MenuItem* m : f.form.Menus()) EXPECT_EQ(m->Timing() == WhileNavigating::AtOnce, m == &f.form.Exit) << m->Name();
 }
 
 // Every change of the value flips the random caption, whoever makes it; only the exact off

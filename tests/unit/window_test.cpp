@@ -14,6 +14,7 @@ namespace kestrova {
 namespace {
 
 using namespace std::string_literals;
+using testing::Click;
 using testing::Fake;
 using testing::Handler;
 using testing::Lines;
@@ -85,6 +86,7 @@ TEST(Layout, ArrangesTheControlsOrWarns) {
     bool warns = false;
     WindowState state = WindowState::Normal;
   };
+  const Handler hide = Click<&Form2::mnuHide>, loaded = [](Form2& f) { f.WebBrowser1.DocumentComplete(); };
   const std::string design = "&Hide 10530 4830 3780 3635 3635 1980 10530 6640 10380 6390";
   const Case cases[] = {
       {7000, 2000, {Form_Resize}, "&Hide 6970 1270 220 75 75 1980 6970 0 6820 6390"},
@@ -92,11 +94,11 @@ TEST(Layout, ArrangesTheControlsOrWarns) {
       {6999, 2000, {Form_Resize}, design, true}, {7000, 1999, {Form_Resize}, design, true},
       {100, 100, {Form_Resize}, design, false, WindowState::Minimized},
       {30, 8640, {ArrangeControls}, "&Hide 0 4830 3780 3635 3635 1980 0 6640 10380 6390"},
-      {10560, 8640, {WebBrowser1_DocumentComplete}, "&Hide 10530 4830 3780 3635 3635 1980 10530 6640 10280 6390"},
-      {12000, 8640, {mnuHide_Click}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
-      {12000, 8640, {mnuHide_Click, mnuHide_Click}, "Hide 10530 4830 3780 3635 3635 1980 11970 6640 11820 6390"},
-      {12000, 8640, {mnuHide_Click, mnuHide_Click, mnuHide_Click}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
-      {12000, 9000, {mnuHide_Click, Form_Resize}, "Show 11970 6270 5220 5075 5075 105 11970 8750 11820 8500"},
+      {10560, 8640, {loaded}, "&Hide 10530 4830 3780 3635 3635 1980 10530 6640 10280 6390"},
+      {12000, 8640, {hide}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
+      {12000, 8640, {hide, hide}, "Hide 10530 4830 3780 3635 3635 1980 11970 6640 11820 6390"},
+      {12000, 8640, {hide, hide, hide}, "Show 10530 4830 3780 3635 3635 105 11970 8610 11820 8360"},
+      {12000, 9000, {hide, Form_Resize}, "Show 11970 6270 5220 5075 5075 105 11970 8750 11820 8500"},
   };
   for (const Case& c : cases) {
     Fake f;
@@ -136,11 +138,11 @@ TEST(ListEditing, AddRemoveAndDrops) {
   f.form.lstPlayList.SetListIndex(0);
   for (const char* typed : {"  c \t  ", "", "   ", "a"}) {
     f.form.txtItemToAdd.SetText(typed);
-    cmdAddItem_Click(f.form);
+    f.form.cmdAddItem.Click();
     EXPECT_EQ(f.form.txtItemToAdd.Text(), "");
   }
-  cmdRemoveItem_Click(f.form);
-  cmdRemoveItem_Click(f.form);  // nothing is selected now
+  f.form.cmdRemoveItem.Click();
+  f.form.cmdRemoveItem.Click();  // nothing is selected now
   f.form.txt_url1.SetText("d  ");
   f.form.txtItemToAdd.SetText("typed");
   // Dropped from: a button (no text), the current URL, the list with no entry selected, another
@@ -164,12 +166,13 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   Fake f;
   f.files.files[a] = "c\r\nd\r\n";
   f.answers = {a, b, std::nullopt, "", c};
-  f.Play({cmdOpen_Click, [](Form2& form) { form.lstPlayList.AddItem("x"); }, cmdSave_Click,
-          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, Load_Click, Save_Click, Save_Click});
+  const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
+  f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
+          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, save, save});
   EXPECT_EQ(f.files.files[b] + f.files.files[c], "c\r\nd\r\nx\r\nedited\r\n");
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
                              "|0 save dialog at " + b + "|0 save dialog at " + b);
-  for (Handler open : {Load_Click, cmdOpen_Click}) {
+  for (Handler open : {load, Click<&Form2::cmdOpen>}) {
     Fake run;
     run.form.ckLoop.SetValue(CheckBox::kUnticked);
     run.form.ckCache.SetValue(CheckBox::kUnticked);
@@ -179,7 +182,7 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
     run.files.files[a] = "c\r\nd\r\n";
     run.At(500, [&] { open(run.form); });
     run.Play({start_button_Click});
-    EXPECT_EQ(run.Journal(500), open == Load_Click ? "500 browser stop|500 open dialog at |500 run ended"
+    EXPECT_EQ(run.Journal(500), open == load ? "500 browser stop|500 open dialog at |500 run ended"
                                                    : "500 open dialog at |1000 navigate d|2000 browser stop|2000 run ended");
   }
 }
