@@ -29,6 +29,16 @@ void LoopOn(Form2& form) { form.ckLoop.SetValue(CheckBox::kTicked); }
 void ExitOn(Form2& form) { form.ckExit.SetValue(CheckBox::kTicked); }
 void CacheOff(Form2& form) { form.ckCache.SetValue(CheckBox::kUnticked); }
 void CacheOn(Form2& form) { form.ckCache.SetValue(CheckBox::kTicked); }
+// The browser's load events, as the visit log hears them.
+void Started(Form2& form) { form.visit_log.LoadStarted(); }
+template <int status>
+void Ended(Form2& form) {
+  form.visit_log.LoadEnded(LoadOutcome::Status(status));
+}
+template <LoadError error>
+void Failed(Form2& form) {
+  form.visit_log.LoadEnded(LoadOutcome::Failed(error));
+}
 
 // A window just loaded, Loop unticked, interval 30 s. `at` are the user's actions during the
 // handlers; `watch` journals the list's selection, the current URL, the passes and the browser.
@@ -50,10 +60,11 @@ struct Scenario {
 // A start inside a wait supersedes the run: it requests nothing more, counts no pass, ignores Exit.
 // The item count is read at the start of a pass; a list replaced during it is walked up to that
 // count or its own end. With arguments every activation starts a run from the first item of the
-// list named by /f=, waiting /t=; without, none does. A visit log that cannot be written says so
-// once on standard error, and the run goes on.
+// list named by /f= (a dot in a folder's name hides nothing), waiting /t=; without, none does. A
+// visit log that cannot be written says so once on standard error, and the run goes on.
 TEST(Handlers, Scenarios) {
   const Handler start = Click<&Form2::start_button>;
+  const std::string line = R"( append {"time":"2026-12-07T09:30:00+01:00","pass":)";
   const Scenario scenarios[] = {
       {{"a", "b"}, {Locked, [](Form2& f) { f.lstPlayList.SetListIndex(0); }, start, Locked}, {{1000, Locked}},
        "0 locked url1_count_txt|0 lstPlayList 0|0 url1_count_txt 0|0 WebBrowser1 shown|0 silent on|0 lstPlayList 0|"
@@ -94,7 +105,7 @@ TEST(Handlers, Scenarios) {
       {{"a", "b"}, {CacheOff, Form_Activate, Form_Activate}, {}, ""},
       {{}, {CacheOff, Form_Activate, Form_Activate}, {}, "0 silent on|0 navigate a|2000 navigate b|4000 browser stop|"
        "4000 run ended|4000 silent on|4000 navigate a|6000 navigate b|8000 browser stop|8000 run ended", false, 0,
-       "/t=2 /f=/lists/list.txt", [](Fake& f) { f.files.files["/lists/list.txt"] = "a\r\nb\r\n"; }},
+       "/t=2 /f=/.dot/list.txt", [](Fake& f) { f.files.files["/.dot/list.txt"] = "a\r\nb\r\n"; }},
       {{"a", "b", "c"}, {CacheOff, start}, {}, "0 open /full/v.jsonl|0 warn kestrova: cannot open the visit log "
        "/full/v.jsonl: No space left on device|0 silent on|0 navigate a|1000 navigate b|2000 navigate c|"
        "3000 browser stop|3000 run ended", false, 0, "/t=1 /l=/full/v.jsonl",
@@ -102,6 +113,19 @@ TEST(Handlers, Scenarios) {
       {{"a", "b", "c"}, {CacheOff, start}, {}, "0 open /full/v.jsonl|0 silent on|0 navigate a|1000 warn kestrova: "
        "cannot write to the visit log: No space left on device|1000 navigate b|2000 navigate c|3000 browser stop|"
        "3000 run ended", false, 0, "/t=1 /l=/full/v.jsonl", [](Fake& f) { f.append_error = "No space left on device"; }},
+      // Two passes over two items at one second, with the browser's load events scripted: ends heard
+      // before the visit's own load began belong to the load it replaced, a visit still loading at the
+      // next navigation is cancelled, and so is the one the program ends in. The log shows the address
+      // the browser is to take.
+      {{"http://a/", " b/ "}, {CacheOff, LoopOn, start}, {{100, Ended<200>}, {150, Started}, {400, Ended<200>},
+       {1100, Started}, {2050, Failed<LoadError::Cancelled>}, {2100, Started}, {2200, Failed<LoadError::Refused>},
+       {2300, Ended<404>}, {3100, Started}, {3500, Click<&Form2::Exit>}}, "0 open /tmp/visits.jsonl|0 silent on|"
+       "0 navigate http://a/|400" + line + R"(1,"index":0,"url":"http://a/","status":200,"ms":400}|1000 navigate  b/ |)"
+       "2000 silent on|2000" + line + R"(1,"index":1,"url":"http://b/","error":"cancelled","ms":1000}|)"
+       "2000 navigate http://a/|2200" + line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|)"
+       "3000 navigate  b/ |3500 browser stop|3500 hide window|3500" + line +
+       R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)", false, 0,
+       "/t=1 /l=/tmp/visits.jsonl", [](Fake& f) { f.local = {2026, 12, 7, 9, 30, 0, 60}; }},
   };
   for (const Scenario& s : scenarios) {
     Fake f;
@@ -205,36 +229,6 @@ TEST(VisitLog, LineIsOneJsonObject) {
        "\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\\ufffd\xe1\x80\xbf\\ufffd\",\"status\":200,\"ms\":5}"},
   };
   for (const auto& [visit, line] : cases) EXPECT_EQ(VisitLine(visit), line);
-}
-
-// Two passes over two items at one second, with the browser's load events scripted: ends heard
-// before the visit's own load began belong to the load it replaced, a visit still loading at
-// the next navigation is cancelled, and so is the one the program ends in.
-TEST(VisitLog, FollowsEachVisitFromItsNavigationToItsLoadEnd) {
-  Fake f;
-  f.command_line = "/t=1 /l=/tmp/visits.jsonl";
-  Form_Load(f.form);
-  f.SetPlaylist({"http://a/", " b/ "});  // the log shows the address the browser is to take
-  f.form.ckCache.SetValue(CheckBox::kUnticked);
-  f.local = {2026, 12, 7, 9, 30, 0, 60};
-  VisitLog& log = f.form.visit_log;
-  const auto ended = [&](std::int64_t ms, LoadOutcome outcome) { f.At(ms, [&log, outcome] { log.LoadEnded(outcome); }); };
-  for (std::int64_t ms : {150, 1100, 2100, 3100}) f.At(ms, [&log] { log.LoadStarted(); });
-  ended(100, LoadOutcome::Status(200));
-  ended(400, LoadOutcome::Status(200));
-  ended(2050, LoadOutcome::Failed(LoadError::Cancelled));
-  ended(2200, LoadOutcome::Failed(LoadError::Refused));
-  ended(2300, LoadOutcome::Status(404));
-  f.At(3500, [&] { Exit_Click(f.form); });
-  f.Play({start_button_Click});
-  const std::string line = R"( append {"time":"2026-12-07T09:30:00+01:00","pass":)";
-  EXPECT_EQ(f.Journal(), "0 open /tmp/visits.jsonl|0 silent on|0 navigate http://a/|400" + line +
-                             R"(1,"index":0,"url":"http://a/","status":200,"ms":400}|1000 navigate  b/ |)"
-                             "2000 silent on|2000" + line +
-                             R"(1,"index":1,"url":"http://b/","error":"cancelled","ms":1000}|2000 navigate http://a/|2200)" +
-                             line + R"(2,"index":0,"url":"http://a/","error":"refused","ms":200}|3000 navigate  b/ |)"
-                             "3500 browser stop|3500 hide window|3500" + line +
-                             R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)");
 }
 
 // clang-format on

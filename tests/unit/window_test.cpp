@@ -152,19 +152,24 @@ TEST(ListEditing, AddRemoveAndDrops) {
 }
 
 // Open and Save share the dialog's remembered name. A dialog cancelled, or closed without a name,
-// neither reloads nor overwrites anything. Open from the menu stops a run before it shows the
+// neither reloads nor overwrites anything; a missing file, or one whose name the desktop hides,
+// leaves the list as it is. Open from the menu stops a run before it shows the
 // dialog; the button leaves the run going on the list it loaded.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt";
   Fake f;
   f.files.files[a] = "c\r\nd\r\n";
-  f.answers = {a, b, std::nullopt, "", c};
+  f.files.files["/lists/.hidden.txt"] = f.files.files[".hidden.txt"] = "http://hidden\r\n";
+  f.answers = {a, b, std::nullopt, "/lists/.hidden.txt", ".hidden.txt", "/lists/missing.txt", "", c};
   const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
   f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
-          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, save, save});
+          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, load, load, save, save});
   EXPECT_EQ(f.files.files[b] + f.files.files[c], "c\r\nd\r\nx\r\nedited\r\n");
+  const std::string missing = "/lists/missing.txt";
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
-                             "|0 save dialog at " + b + "|0 save dialog at " + b);
+                             "|0 browser stop|0 open dialog at " + b + "|0 browser stop|0 open dialog at /lists/.hidden.txt"
+                             "|0 browser stop|0 open dialog at .hidden.txt"
+                             "|0 save dialog at " + missing + "|0 save dialog at " + missing);
   for (Handler open : {load, Click<&Form2::cmdOpen>}) {
     Fake run;
     run.form.ckLoop.SetValue(CheckBox::kUnticked);

@@ -16,8 +16,6 @@
 #include <vector>
 
 #include "platform/posix/posix_file_store.h"
-#include "playlist/playlist_file.h"
-#include "support/fakes.h"
 
 namespace kestrova {
 namespace {
@@ -36,22 +34,6 @@ struct ScratchFolder {
   ~ScratchFolder() { fs::remove_all(path); }
   std::string operator/(const std::string& name) const { return path + "/" + name; }
 };
-
-// No name, a missing file, or one whose name the desktop hides leaves the list and its selection;
-// a dot in a folder's name does not hide the file.
-TEST(PlaylistFile, LoadsOnlyAFileTheUserCanSee) {
-  testing::Fake h;
-  h.files.files = {{"/lists/.hidden.txt", "http://hidden\r\n"}, {"/.dot/list.txt", "http://shown\r\n"}};
-  h.SetPlaylist({"keep", "also"});
-  h.form.lstPlayList.SetListIndex(1);
-  for (const char* name : {"", "/lists/missing.txt", "/lists/.hidden.txt", "/.dot/list.txt"}) {
-    const bool shown = std::string_view(name).starts_with("/.dot");
-    h.form.PlayListFile = name;
-    LoadPlayList(h.form);
-    EXPECT_EQ(h.form.lstPlayList.Items(), (shown ? Items{"http://shown"} : Items{"keep", "also"})) << name;
-    EXPECT_EQ(h.form.lstPlayList.ListIndex(), shown ? -1 : 1) << name;
-  }
-}
 
 // Everything under a folder, never following a link: each name with its kind, and a file's
 // permission bits, owner when not ours, and bytes.
