@@ -64,6 +64,7 @@ def main(program, results):
         print("soak: " + "\n".join(problems or ["no memory sample was taken"]), file=sys.stderr)
         return 1
     first, last = samples[0][1], samples[-1][1]
+    counts = figures["counts"]
     peak = max(m["pss"] for _, m in samples)
     growth = last["anonymous"] - first["anonymous"]
     slope = slope_per_hour([(at, m["anonymous"]) for at, m in samples])
@@ -74,13 +75,13 @@ def main(program, results):
     load = " ".join(f"{x:.1f}" for x in os.getloadavg())
     out = [f"\n## Soak\n\nRun of {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}: `make soak SOAK_MINUTES={minutes:g}`, "
            f"{figures['minutes']:.1f} minutes of browsing at /t=1, No Cache and Loop on, over {figures['entries']} entries: "
-           f"{figures['ordinary']} ordinary pages, each followed by a hostile entry ({', '.join(figures['hostile'])}). "
+           f"{len(counts)} ordinary pages, each followed by a hostile entry ({', '.join(figures['hostile'])}). "
            f"Program measured: {program}. Load average at the end {load}.\n",
            "| measure | value |\n|---|---|",
-           f"| passes completed | {figures['passes']} |",
-           f"| requests per ordinary page | {figures['fewest']} to {figures['most']} "
+           f"| passes completed | {sum(counts) // len(counts)} |",
+           f"| requests per ordinary page | {min(counts)} to {max(counts)} "
            + ("(list order, none missing) |" if not figures["missing"] else f"({figures['missing']} visits missing) |"),
-           f"| ordinary pages that ran their script | {figures['ran']} of {figures['fetched']} fetched |",
+           f"| ordinary pages that ran their script | {figures['ran']} of {sum(counts)} fetched |",
            f"| memory (PSS, program + web engine processes) after the first minute | {first['pss']:.1f} MB |",
            f"| memory at the end | {last['pss']:.1f} MB |",
            f"| memory, highest of the minute samples | {peak:.1f} MB (limit {MEMORY_LIMIT_MB} MB) |",
