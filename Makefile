@@ -53,7 +53,8 @@ test-sanitize: test-deps
 # The libFuzzer targets of fuzz/, built by clang++ in a folder of their own. test-fuzz runs them
 # side by side for 10 seconds each (when clang++ is there); fuzz runs each for FUZZ_SECONDS, one
 # after another. What they find stays in $(BUILD_FUZZ): corpus/ and the failing inputs.
-FUZZ_CONFIGURE = cmake -S fuzz -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++
+FUZZ_CONFIGURE = cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
+  -DKESTROVA_CORE_ONLY=ON -DKESTROVA_SANITIZE=ON -DKESTROVA_FUZZ=ON
 
 test-fuzz: test-deps
 	@if ! command -v clang++ >/dev/null; then echo "test-fuzz: no clang++, the fuzzers are skipped" >&2; exit 0; fi; \
