@@ -28,15 +28,6 @@ void Click(Form2& form) {
 // Thrown where the program ends, so that a test sees where it ended.
 struct ProgramEnded {};
 
-// Files kept in memory, by name.
-struct MemoryFileStore : FileStore {
-  std::optional<std::string> Read(const std::string& path) override {
-    return files.contains(path) ? std::optional(files[path]) : std::nullopt;
-  }
-  bool Replace(const std::string& path, std::string_view bytes) override { return files[path] = bytes, true; }
-  std::map<std::string, std::string> files;
-};
-
 class Fake : public Browser,
              public UrlCache,
              public FileDialog,
@@ -45,7 +36,8 @@ class Fake : public Browser,
              public EventPump,
              public RandomSource,
              public Application,
-             public LineFile {
+             public LineFile,
+             public FileStore {
  public:
   // A run whose stop was lost fails here instead of hanging the test.
   void Log(const std::string& what);
@@ -87,6 +79,11 @@ class Fake : public Browser,
   void Warn(const std::string& text) override { Log("warn " + text); }
   std::string Open(const std::string& path) override { return Log("open " + path), open_error; }
   std::string Append(const std::string& line) override;
+  // Files kept in memory, by name.
+  std::optional<std::string> Read(const std::string& path) override {
+    return files.contains(path) ? std::optional(files[path]) : std::nullopt;
+  }
+  bool Replace(const std::string& path, std::string_view bytes) override { return files[path] = bytes, true; }
 
   // `cost_ms`: every event processing takes this long (time spent in other handlers).
   std::int64_t now_ms = 0, cost_ms = 0;
@@ -100,8 +97,8 @@ class Fake : public Browser,
   // Why the visit log's file fails to open or to take a line; empty: it does not fail.
   std::string open_error, append_error;
 
-  MemoryFileStore files;
-  Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, files};
+  std::map<std::string, std::string> files;
+  Services services{*this, *this, *this, *this, *this, *this, *this, *this, *this, *this};
   Form2 form{services};
 
  private:

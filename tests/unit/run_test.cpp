@@ -106,7 +106,7 @@ TEST(Handlers, Scenarios) {
       {{"a", "b"}, {CacheOff, Form_Activate, Form_Activate}, {}, ""},
       {{}, {CacheOff, Form_Activate, Form_Activate}, {}, "0 silent on|0 navigate a|2000 navigate b|4000 browser stop|"
        "4000 run ended|4000 silent on|4000 navigate a|6000 navigate b|8000 browser stop|8000 run ended", false, 0,
-       "/t=2 /f=/.dot/list.txt", [](Fake& f) { f.files.files["/.dot/list.txt"] = "a\r\nb\r\n"; }},
+       "/t=2 /f=/.dot/list.txt", [](Fake& f) { f.files["/.dot/list.txt"] = "a\r\nb\r\n"; }},
       {{"a", "b", "c"}, {CacheOff, start}, {}, "0 open /full/v.jsonl|0 warn kestrova: cannot open the visit log "
        "/full/v.jsonl: No space left on device|0 silent on|0 navigate a|1000 navigate b|2000 navigate c|"
        "3000 browser stop|3000 run ended", false, 0, "/t=1 /l=/full/v.jsonl",

@@ -158,13 +158,13 @@ TEST(ListEditing, AddRemoveAndDrops) {
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt";
   Fake f;
-  f.files.files[a] = "c\r\nd\r\n";
-  f.files.files["/lists/.hidden.txt"] = f.files.files[".hidden.txt"] = "http://hidden\r\n";
+  f.files[a] = "c\r\nd\r\n";
+  f.files["/lists/.hidden.txt"] = f.files[".hidden.txt"] = "http://hidden\r\n";
   f.answers = {a, b, std::nullopt, "/lists/.hidden.txt", ".hidden.txt", "/lists/missing.txt", "", c};
   const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
   f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
           [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, load, load, save, save});
-  EXPECT_EQ(f.files.files[b] + f.files.files[c], "c\r\nd\r\nx\r\nedited\r\n");
+  EXPECT_EQ(f.files[b] + f.files[c], "c\r\nd\r\nx\r\nedited\r\n");
   const std::string missing = "/lists/missing.txt";
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
                              "|0 browser stop|0 open dialog at " + b + "|0 browser stop|0 open dialog at /lists/.hidden.txt"
@@ -177,7 +177,7 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
     run.form.txt_interval.SetText("1");
     run.SetPlaylist({"a", "b"});
     run.answers = {a};
-    run.files.files[a] = "c\r\nd\r\n";
+    run.files[a] = "c\r\nd\r\n";
     run.At(500, [&] { open(run.form); });
     run.Play({start_button_Click});
     EXPECT_EQ(run.Journal(500), open == load ? "500 browser stop|500 open dialog at |500 run ended"
