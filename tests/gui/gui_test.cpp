@@ -277,14 +277,10 @@ TEST(Layout, FollowsTheWindowSystem) {
     SCOPED_TRACE(what);
     seen.clear();
     ASSERT_TRUE(act());
-    EXPECT_TRUE(PumpUntil(
-        [&] {
-          const wxSize size = window.frame->GetClientSize();
-          return form.ScaleWidth == static_cast<float>(size.x * 15) &&
-                 form.ScaleHeight == static_cast<float>(size.y * 15) && seen.empty() != warns;
-        },
-        10s))
-        << "model " << form.ScaleWidth / 15 << "x" << form.ScaleHeight / 15 << ", " << seen.size() << " boxes";
+    // The model's size in twips follows the window's client size, and the warning came or not.
+    const auto twips = [&] { return wxSize(int(form.ScaleWidth), int(form.ScaleHeight)); };
+    EXPECT_TRUE(PumpUntil([&] { return twips() == window.frame->GetClientSize() * 15 && seen.empty() != warns; }, 10s))
+        << "model " << twips().x << "x" << twips().y << " twips, " << seen.size() << " boxes";
     ExpectMirrored(window);
   }
   for (Control* c : form.TabOrder()) {  // the content asks no more room than it has
