@@ -30,6 +30,8 @@ void LoopOn(Form2& form) { form.ckLoop.SetValue(CheckBox::kTicked); }
 void ExitOn(Form2& form) { form.ckExit.SetValue(CheckBox::kTicked); }
 void CacheOff(Form2& form) { form.ckCache.SetValue(CheckBox::kUnticked); }
 void CacheOn(Form2& form) { form.ckCache.SetValue(CheckBox::kTicked); }
+// The file dialog answers a list of two entries.
+void LoadsList(Fake& f) { f.answers = {"/lists/a.txt"}, f.files["/lists/a.txt"] = "c\r\nd\r\n"; }
 // The browser's load events, as the visit log hears them.
 void Started(Form2& form) { form.visit_log.LoadStarted(); }
 template <int status>
@@ -97,6 +99,12 @@ TEST(Handlers, Scenarios) {
        "30000 navigate x|60000 navigate y|90000 browser stop|90000 run ended", false, 30000},
       {{}, {Click<&Form2::Exit>}, {}, "0 browser stop|0 hide window|0 end program"},
       {{}, {Form_QueryUnload}, {}, "0 end program"},
+      // Open from the menu stops a run before it shows the dialog; the button leaves the run going
+      // on the list it loaded.
+      {{"a", "b"}, {CacheOff, start}, {{500, Click<&Form2::Load>}}, "500 browser stop|500 open dialog at |3000 run ended",
+       false, 500, "", LoadsList},
+      {{"a", "b"}, {CacheOff, start}, {{500, Click<&Form2::cmdOpen>}}, "500 open dialog at |30000 navigate d|"
+       "60000 browser stop|60000 run ended", false, 500, "", LoadsList},
       {{}, {Click<&Form2::Contents>, Click<&Form2::License>}, {}, "0 WebBrowser1 shown|0 silent on|0 navigate /opt/kestrova/help.html|"
        "0 silent on|0 navigate /opt/kestrova/license-pro.html", true},
       // The About box renames the application for good: untitled message boxes carry the new name.

@@ -153,8 +153,7 @@ TEST(ListEditing, AddRemoveAndDrops) {
 
 // Open and Save share the dialog's remembered name. A dialog cancelled, or closed without a name,
 // neither reloads nor overwrites anything; a missing file, or one whose name the desktop hides,
-// leaves the list as it is. Open from the menu stops a run before it shows the
-// dialog; the button leaves the run going on the list it loaded.
+// leaves the list as it is.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt";
   Fake f;
@@ -170,19 +169,6 @@ TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
                              "|0 browser stop|0 open dialog at " + b + "|0 browser stop|0 open dialog at /lists/.hidden.txt"
                              "|0 browser stop|0 open dialog at .hidden.txt"
                              "|0 save dialog at " + missing + "|0 save dialog at " + missing);
-  for (Handler open : {load, Click<&Form2::cmdOpen>}) {
-    Fake run;
-    run.form.ckLoop.SetValue(CheckBox::kUnticked);
-    run.form.ckCache.SetValue(CheckBox::kUnticked);
-    run.form.txt_interval.SetText("1");
-    run.SetPlaylist({"a", "b"});
-    run.answers = {a};
-    run.files[a] = "c\r\nd\r\n";
-    run.At(500, [&] { open(run.form); });
-    run.Play({start_button_Click});
-    EXPECT_EQ(run.Journal(500), open == load ? "500 browser stop|500 open dialog at |500 run ended"
-                                                   : "500 open dialog at |1000 navigate d|2000 browser stop|2000 run ended");
-  }
 }
 
 // Each line is an entry: CR LF, LF and CR each end a line, a byte-order mark at the start is
