@@ -108,8 +108,9 @@ TEST(Handlers, Scenarios) {
       {{}, {Click<&Form2::Contents>, Click<&Form2::License>}, {}, "0 WebBrowser1 shown|0 silent on|0 navigate /opt/kestrova/help.html|"
        "0 silent on|0 navigate /opt/kestrova/license-pro.html", true},
       // The About box renames the application for good: untitled message boxes carry the new name.
-      {{}, {start, Click<&Form2::About>, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption); }, start},
-       {}, "0 message Corvane: Please enter at least one URL or open a file.|0 show about|0 About Kestrova|"
+      {{}, {start, Click<&Form2::About>, [](Form2& f) { AboutDialog d; frmAbout_Load(d, f); Of(f).Log(d.caption + ": " + d.lblDescription); }, start},
+       {}, "0 message Corvane: Please enter at least one URL or open a file.|0 show about|0 About Kestrova: This "
+       "program simulates network activity to keep your Internet connection alive.|"
        "0 message Kestrova: Please enter at least one URL or open a file."},
       {{"a", "b"}, {CacheOff, Form_Activate, Form_Activate}, {}, ""},
       {{}, {CacheOff, Form_Activate, Form_Activate}, {}, "0 silent on|0 navigate a|2000 navigate b|4000 browser stop|"
@@ -240,38 +241,26 @@ TEST(VisitLog, LineIsOneJsonObject) {
   for (const auto& [visit, line] : cases) EXPECT_EQ(VisitLine(visit), line);
 }
 
-// clang-format on
 // An entry becomes the address the browser takes: blanks trimmed, http:// where it names no
 // scheme, a path left a path, blank or too long text a blank page. The purge's guard is the exact
 // text "Cookie"; a bare origin gets the slash a browser would show, and is purged (and visited)
 // under that name; any other text is purged as it is.
 TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
   using enum ShapedUrl::Kind;
-  struct Case {
-    std::string text;
-    ShapedUrl::Kind kind;
-    std::string shaped;
-    std::string purged;  // the name the cache entry is deleted under; empty: none is
-  };
+  struct Case { std::string text; ShapedUrl::Kind kind; std::string shaped, purged; };  // purged: the cache entry's name
   const std::string longest(256 * 1024, 'x');
   const Case cases[] = {
-      {" \t ", Url, "about:blank", " \t "},
-      {longest + "x", Url, "about:blank", longest + "x"},
-      {longest, Url, "http://" + longest, longest},
-      {"\thost.example/a b ", Url, "http://host.example/a b", "\thost.example/a b "},
+      {" \t ", Url, "about:blank", " \t "},                   {longest + "x", Url, "about:blank", longest + "x"},
+      {longest, Url, "http://" + longest, longest},            {"\thost.example/a b ", Url, "http://host.example/a b", "\thost.example/a b "},
       {" /home/me/a b.html", FilePath, "/home/me/a b.html", " /home/me/a b.html"},
       {"HTTPS://host.example:8080", Url, "HTTPS://host.example:8080", "HTTPS://host.example:8080/"},
       {std::string("http://a\0b", 10), Url, std::string("http://a\0b", 10), std::string("http://a\0b/", 11)},
-      {"http://host/", Url, "http://host/", "http://host/"},
-      {"http://host?q=1", Url, "http://host?q=1", "http://host?q=1"},
-      {"http://", Url, "http://", "http://"},
-      {"1a://host", Url, "http://1a://host", "1a://host"},
-      {"h t://x", Url, "http://h t://x", "h t://x"},
-      {"http://a/Cookie", Url, "http://a/Cookie", ""},
-      {"http://a/?set=Cookies", Url, "http://a/?set=Cookies", ""},
-      {"http://Cookie", Url, "http://Cookie", ""},
-      {"http://a/cookie", Url, "http://a/cookie", "http://a/cookie"},
-      {"http://cookie", Url, "http://cookie", "http://cookie/"},
+      {"http://host/", Url, "http://host/", "http://host/"},   {"http://host?q=1", Url, "http://host?q=1", "http://host?q=1"},
+      {"http://", Url, "http://", "http://"},                  {"1a://host", Url, "http://1a://host", "1a://host"},
+      {"h t://x", Url, "http://h t://x", "h t://x"},           {"About:blank", Url, "About:blank", "About:blank"},
+      {"aZz09+-.:x", Url, "aZz09+-.:x", "aZz09+-.:x"},         {"http://a/cookie", Url, "http://a/cookie", "http://a/cookie"},
+      {"http://a/Cookie", Url, "http://a/Cookie", ""},         {"http://a/?set=Cookies", Url, "http://a/?set=Cookies", ""},
+      {"http://Cookie", Url, "http://Cookie", ""},             {"http://cookie", Url, "http://cookie", "http://cookie/"},
   };
   for (const Case& c : cases) {
     const ShapedUrl shaped = ShapeUrl(c.text);
@@ -286,5 +275,6 @@ TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
   }
 }
 
+// clang-format on
 }  // namespace
 }  // namespace kestrova
