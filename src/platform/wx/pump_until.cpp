@@ -60,7 +60,7 @@ bool PumpNonInputUntil(const std::function<bool()>& done, std::chrono::milliseco
   return done();
 }
 
-AwaitedAnswer::AwaitedAnswer(Finish finish) : state_(std::make_shared<State>(State{finish})) {}
+AwaitedAnswer::AwaitedAnswer(Finish finish) : state_(std::make_shared<State>(State{finish, false, {}})) {}
 
 gpointer AwaitedAnswer::Data() { return std::make_unique<std::shared_ptr<State>>(state_).release(); }
 
@@ -68,6 +68,7 @@ void AwaitedAnswer::OnReady(GObject* source, GAsyncResult* result, gpointer data
   const std::unique_ptr<std::shared_ptr<State>> state(static_cast<std::shared_ptr<State>*>(data));
   (*state)->finish(source, result);
   (*state)->answered = true;
+  (*state)->answered_at = std::chrono::steady_clock::now();
 }
 
 bool AwaitedAnswer::Await(std::chrono::milliseconds timeout) {

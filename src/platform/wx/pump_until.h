@@ -30,13 +30,15 @@ class AwaitedAnswer {
   gpointer Data();
   // Waits as PumpNonInputUntil does until the answer came; false when `timeout` passed first.
   bool Await(std::chrono::milliseconds timeout);
-  // Whether the answer has come (or the call failed), without waiting.
+  // Whether the answer has come (or the call failed), without waiting, and when it was taken in.
   bool Answered() const { return state_->answered; }
+  std::chrono::steady_clock::time_point AnsweredAt() const { return state_->answered_at; }
 
  private:
   struct State {
     Finish finish;
     bool answered = false;
+    std::chrono::steady_clock::time_point answered_at;
   };
   static void OnReady(GObject* source, GAsyncResult* result, gpointer data);
   std::shared_ptr<State> state_;
