@@ -11,11 +11,12 @@ namespace kestrova::wx {
 // alone. Called once, when the view is made.
 void WatchWebProcess(WebKitWebView* web);
 
-// Ends the view's web process when it has not answered a trivial question for a while, so that the
-// next load starts in a fresh one. The question goes out as soon as a page commits, so a process
-// stuck since then has had the whole interval to answer and is ended at once; one that answered
-// then is asked again now. A process that has shown no page yet is not asked. Called only just
-// before a navigation: the page that a busy process would be ended with is about to be replaced.
+// Ends the view's web process when it has not answered a trivial question within a second, so that
+// the next load starts in a fresh one. The question goes out as soon as a page commits, so a process
+// stuck since then has had the whole interval to answer and is ended at once, as is one whose answer
+// came late; one that answered in time then is asked again now. A process that has shown no page yet
+// is not asked. Called only just before a navigation: the page that a busy process would be ended
+// with is about to be replaced.
 void EndWebProcessIfStuck(WebKitWebView* web);
 
 }  // namespace kestrova::wx
