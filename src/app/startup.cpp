@@ -16,6 +16,15 @@ std::int64_t FindSwitch(const std::string& command_line, const char* name) {
   return found == std::string::npos ? 0 : static_cast<std::int64_t>(found) + 1;
 }
 
+// Our own switch counts only as a word of its own, at the start or after a blank: the others are
+// found anywhere, so that a path such as "/f=/srv/l=x/a.txt" would otherwise also name a log.
+std::int64_t FindOwnSwitch(const std::string& command_line, const char* name) {
+  for (auto found = command_line.find(name); found != std::string::npos; found = command_line.find(name, found + 1)) {
+    if (found == 0 || command_line[found - 1] == ' ') return static_cast<std::int64_t>(found) + 1;
+  }
+  return 0;
+}
+
 std::string TrimBlanks(const std::string& text) {
   const auto begin = text.find_first_not_of(' ');
   if (begin == std::string::npos) return {};
@@ -72,7 +81,7 @@ void ParseCommandLine(Form2& form) {
   form.FileSwitch = GetSwitchValue(extended, FindSwitch(extended, "/f="));
   form.RandomSwitch = GetSwitchValue(extended, FindSwitch(extended, "/r="));
   form.IntervalSwitch = GetSwitchValue(extended, FindSwitch(extended, "/t="));
-  form.LogSwitch = GetSwitchValue(extended, FindSwitch(extended, "/l="));
+  form.LogSwitch = GetSwitchValue(extended, FindOwnSwitch(extended, "/l="));
 }
 
 std::string GetSwitchValue(const std::string& command_line, std::int64_t position) {

@@ -12,13 +12,13 @@ namespace {
 
 constexpr int kStages = 10;
 constexpr int kSlicesPerStage = 10;
-constexpr std::int64_t kMaxSliceMs = std::numeric_limits<std::int32_t>::max();
-
-std::optional<std::int32_t> FitInt32(double value) {
-  if (!(value >= std::numeric_limits<std::int32_t>::min() && value <= std::numeric_limits<std::int32_t>::max())) {
-    return std::nullopt;
-  }
-  return static_cast<std::int32_t>(value);
+// The seconds of a stage saturate at the widest a signed 32-bit count holds (some 68 years a
+// wait), and a slice is counted in 64 bits: an interval too long for the arithmetic is the longest
+// wait it can make, never no wait at all, which would send page after page with no pause.
+std::int32_t SaturateInt32(double value) {
+  constexpr double kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr double kHighest = std::numeric_limits<std::int32_t>::max();
+  return static_cast<std::int32_t>(std::clamp(value, kLowest, kHighest));
 }
 
 // Lags up to this long are caught up even where they exceed a slice: at an interval of a second
@@ -54,18 +54,17 @@ std::optional<double> ParseInterval(const std::string& text, char decimal_separa
   return value;
 }
 
-std::optional<std::int32_t> FixedSeconds(double interval) {
+std::int32_t FixedSeconds(double interval) {
   // nearbyint rounds a half to the even neighbour under the default rounding mode.
-  return FitInt32(std::nearbyint(interval));
+  return SaturateInt32(std::nearbyint(interval));
 }
 
-std::optional<std::int32_t> RandomSeconds(double interval, float r) {
-  return FitInt32(std::floor(interval * static_cast<double>(r)) + 1.0);
+std::int32_t RandomSeconds(double interval, float r) {
+  return SaturateInt32(std::floor(interval * static_cast<double>(r)) + 1.0);
 }
 
 void pause(Form2& form) {
   Services& s = form.services;
-  std::int32_t seconds = 0;
   std::int64_t deadline = s.clock.NowMs();
   for (int stage = 0; stage < kStages; ++stage) {
     s.pump.ProcessEvents();
@@ -76,21 +75,16 @@ void pause(Form2& form) {
       form.txt_interval.SetText("1");
       interval = 1.0;
     }
-    if (auto fixed = FixedSeconds(*interval)) seconds = *fixed;
+    std::int32_t seconds = FixedSeconds(*interval);
     if (form.chk_random.Caption() == kRandomOn) {
       s.random.ReseedFromClock();
-      if (auto drawn = RandomSeconds(*interval, s.random.Next())) seconds = *drawn;
+      seconds = RandomSeconds(*interval, s.random.Next());
     }
-
     const std::int64_t slice_ms = static_cast<std::int64_t>(seconds) * 10;
     // A slice waits on the window events, not in a sleep: a click is handled when it comes, at
     // any interval.
     for (int slice = 0; slice < kSlicesPerStage; ++slice) {
-      if (slice_ms > 0 && slice_ms <= kMaxSliceMs) {
-        s.pump.ProcessEventsUntil(NextSliceEnd(s.clock, deadline, slice_ms));
-      } else {
-        s.pump.ProcessEvents();
-      }
+      s.pump.ProcessEventsUntil(NextSliceEnd(s.clock, deadline, slice_ms));
     }
   }
 }

@@ -15,11 +15,11 @@ void pause(Form2& form);
 // decimal separator is the point or the user's own. Nothing when the text is not a finite number.
 std::optional<double> ParseInterval(const std::string& text, char decimal_separator = '.');
 
-// The fixed length of a stage in seconds: the interval rounded half to even, or nothing when it
-// does not fit a signed 32-bit number.
-std::optional<std::int32_t> FixedSeconds(double interval);
+// The fixed length of a stage in seconds: the interval rounded half to even, as far as a signed
+// 32-bit number goes.
+std::int32_t FixedSeconds(double interval);
 
-// The random length of a stage: the whole part of interval × r, plus 1; nothing when it does not fit.
-std::optional<std::int32_t> RandomSeconds(double interval, float r);
+// The random length of a stage: the whole part of interval × r, plus 1, as far as it goes.
+std::int32_t RandomSeconds(double interval, float r);
 
 }  // namespace kestrova

@@ -1,5 +1,7 @@
 #include "browse/url_text.h"
 
+#include <algorithm>
+
 namespace kestrova {
 namespace {
 
@@ -23,6 +25,18 @@ std::size_t SchemeEnd(const std::string& text) {
   return colon;
 }
 
+// "host:8080", "host:8080/path": what looks like a scheme is a host when digits alone follow its
+// colon up to the end or the path, query or fragment. No scheme is all digits after its colon that
+// way, while people write a router or a local server just so.
+bool IsHostAndPort(const std::string& text, std::size_t colon) {
+  const std::size_t end = std::min(text.find_first_of("/?#", colon), text.size());
+  if (end == colon + 1) return false;
+  for (std::size_t i = colon + 1; i < end; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 ShapedUrl ShapeUrl(const std::string& text) {
@@ -30,8 +44,17 @@ ShapedUrl ShapeUrl(const std::string& text) {
   if (begin == std::string::npos || text.size() > kMaxUrlLength) return {ShapedUrl::Kind::Url, kBlankPage};
   std::string trimmed = text.substr(begin, text.find_last_not_of(" \t") + 1 - begin);
   if (trimmed[0] == '/') return {ShapedUrl::Kind::FilePath, std::move(trimmed)};
-  if (SchemeEnd(trimmed) != std::string::npos) return {ShapedUrl::Kind::Url, std::move(trimmed)};
+  const std::size_t colon = SchemeEnd(trimmed);
+  if (colon != std::string::npos && !IsHostAndPort(trimmed, colon)) return {ShapedUrl::Kind::Url, std::move(trimmed)};
   return {ShapedUrl::Kind::Url, "http://" + trimmed};
+}
+
+bool IsHttpUrl(const std::string& url) {
+  const std::size_t colon = SchemeEnd(url);
+  if (colon == std::string::npos || url.compare(colon, 3, "://") != 0) return false;
+  std::string scheme = url.substr(0, colon);
+  for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return scheme == "http" || scheme == "https";
 }
 
 bool IsBareOrigin(const std::string& url) {

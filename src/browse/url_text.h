@@ -15,9 +15,13 @@ struct ShapedUrl {
   std::string text;
 };
 
-// No scheme gets "http://"; an absolute path is a file for the platform to turn into its
-// address; blank text, or text too long to be any server's address, is the blank page.
+// No scheme gets "http://", and so does a host with a port ("localhost:8080/x"); an absolute path
+// is a file for the platform to turn into its address; blank text, or text too long to be any
+// server's address, is the blank page.
 ShapedUrl ShapeUrl(const std::string& text);
+
+// An address that a web server answers: http:// or https://, in any case.
+bool IsHttpUrl(const std::string& url);
 
 // "scheme://host" with nothing after the host: the address a browser shows as "scheme://host/".
 bool IsBareOrigin(const std::string& url);

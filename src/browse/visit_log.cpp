@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "browse/url_text.h"
+
 namespace kestrova {
 namespace {
 
@@ -13,6 +15,8 @@ const char* ErrorName(LoadError error) {
     case LoadError::Tls: return "tls";
     case LoadError::Cancelled: return "cancelled";
     case LoadError::WebProcessEnded: return "web-process-ended";
+    case LoadError::Blocked: return "blocked";
+    case LoadError::Local: return "local";
     case LoadError::Other: break;
   }
   return "other";
@@ -115,7 +119,12 @@ void VisitLog::LoadStarted() {
 }
 
 void VisitLog::LoadEnded(const LoadOutcome& outcome) {
-  if (state_ == State::Loading) Close(outcome);
+  if (state_ != State::Loading) return;
+  if (!outcome.failed && outcome.status == 0) {
+    Close(LoadOutcome::Failed(IsHttpUrl(open_.url) ? LoadError::Blocked : LoadError::Local));
+    return;
+  }
+  Close(outcome);
 }
 
 void VisitLog::Abandon() {

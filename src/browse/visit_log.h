@@ -10,7 +10,9 @@
 namespace kestrova {
 
 // Why the main document of a visit did not load.
-enum class LoadError { Refused, Timeout, Dns, Tls, Cancelled, WebProcessEnded, Other };
+// Blocked: the engine ended an HTTP load with no answer at all (a port that engines refuse to
+// contact); Local: the page came from no server (a file, the blank page).
+enum class LoadError { Refused, Timeout, Dns, Tls, Cancelled, WebProcessEnded, Blocked, Local, Other };
 
 // How a load ended: the main document's HTTP status, or an error.
 struct LoadOutcome {
@@ -46,6 +48,7 @@ class VisitLog {
   // The browser began a load. Until the visit's own load has begun, the ends it hears belong to
   // loads that the visit's navigation replaced.
   void LoadStarted();
+  // A status of 0 is no HTTP answer, and is logged as the error it is.
   void LoadEnded(const LoadOutcome& outcome);
   // The program is ending: a visit still loading never ends.
   void Abandon();

@@ -3,20 +3,11 @@
 #include <optional>
 
 namespace kestrova {
-namespace {
-
-// A file the desktop hides from the user (its name begins with a dot) is treated as absent, so
-// that loading never picks up what the user was not shown. Its folders do not count.
-bool IsHiddenName(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  const std::size_t name = slash == std::string::npos ? 0 : slash + 1;
-  return name < path.size() && path[name] == '.';
-}
-
-}  // namespace
 
 void LoadPlayList(Form2& form) {
-  if (form.PlayListFile.empty() || IsHiddenName(form.PlayListFile)) return;
+  // A name the user gave loads whatever it begins with: a leading dot only keeps a file out of the
+  // file chooser's listing, and a list saved under such a name must load again.
+  if (form.PlayListFile.empty()) return;
   // The whole file is read before the list is touched, so a failure part-way keeps the list.
   const std::optional<std::string> bytes = form.services.files.Read(form.PlayListFile);
   if (!bytes) return;
@@ -25,7 +16,7 @@ void LoadPlayList(Form2& form) {
 
 void SavePlayList(Form2& form) {
   if (form.PlayListFile.empty()) return;
-  // Failures are silent, as for every file command; the old file is kept whole.
+  // Failures are silent, as for every file command.
   (void)form.services.files.Replace(form.PlayListFile, FormatPlaylist(form.lstPlayList.Items()));
 }
 

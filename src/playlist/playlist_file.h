@@ -14,10 +14,10 @@ std::vector<std::string> ParsePlaylist(const std::string& bytes);
 // The bytes of a file holding the entries.
 std::string FormatPlaylist(const std::vector<std::string>& entries);
 
-// Fills lstPlayList from PlayListFile. A missing or hidden file, or one that cannot be read
-// whole, leaves the list as it was.
+// Fills lstPlayList from PlayListFile. A name that is no ordinary file to the file store, or a
+// file that cannot be read whole, leaves the list as it was.
 void LoadPlayList(Form2& form);
-// Writes lstPlayList to PlayListFile. A failed save leaves the old file as it was.
+// Writes lstPlayList to PlayListFile, replacing the old file whole where the file store can.
 void SavePlayList(Form2& form);
 
 }  // namespace kestrova

@@ -77,6 +77,7 @@ class Fake : public Browser,
   void ShowAbout() override { Log("show about"); }
   void RunEnded() override { Log("run ended"); }
   void Warn(const std::string& text) override { Log("warn " + text); }
+  char DecimalSeparator() override { return decimal; }
   std::string Open(const std::string& path) override { return Log("open " + path), open_error; }
   std::string Append(const std::string& line) override;
   // Files kept in memory, by name.
@@ -88,6 +89,7 @@ class Fake : public Browser,
   // `cost_ms`: every event processing takes this long (time spent in other handlers).
   std::int64_t now_ms = 0, cost_ms = 0;
   int pumps = 0, reseeds = 0;
+  char decimal = '.';
   LocalTime local;
   std::deque<float> draws{0.0f};
   std::deque<std::optional<std::string>> answers;

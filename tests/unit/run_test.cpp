@@ -136,6 +136,14 @@ TEST(Handlers, Scenarios) {
        "3000 navigate  b/ |3500 browser stop|3500 hide window|3500" + line +
        R"(2,"index":1,"url":"http://b/","error":"cancelled","ms":500}|3500 end program)", false, 0,
        "/t=1 /l=/tmp/visits.jsonl", [](Fake& f) { f.local = {2026, 12, 7, 9, 30, 0, 60}; }},
+      // A load that ends with no HTTP answer is no status: the engine refused the port, or the page
+      // came from no server.
+      {{"HTTPS://127.0.0.1:9/", "/home/a.html", "about:blank"}, {CacheOff, start}, {{100, Started}, {200, Ended<0>},
+       {1100, Started}, {1200, Ended<0>}, {2100, Started}, {2200, Ended<0>}}, "200" + line +
+       R"(1,"index":0,"url":"HTTPS://127.0.0.1:9/","error":"blocked","ms":200}|1000 navigate /home/a.html|1200)" + line +
+       R"(1,"index":1,"url":"/home/a.html","error":"local","ms":200}|2000 navigate about:blank|2200)" + line +
+       R"(1,"index":2,"url":"about:blank","error":"local","ms":200}|3000 browser stop|3000 run ended)", false, 200,
+       "/t=1 /l=/tmp/visits.jsonl", [](Fake& f) { f.local = {2026, 12, 7, 9, 30, 0, 60}; }},
   };
   for (const Scenario& s : scenarios) {
     Fake f;
@@ -173,9 +181,9 @@ TEST(OptionToggles, FollowTheirCheckBoxes) {
   EXPECT_EQ(seen + f.form.chk_random.Caption(), "Random - Y,Random - Y,Random - N,Random - Y,0off,0on,0off,Random - N");
 }
 
-// Ten stages of ten slices, a slice a hundredth of the interval rounded half to even; a slice too
-// long for 32 bits of milliseconds is skipped. Text that is no number of at least 1 is repaired to
-// "1". A stop is seen at the start of a stage, where the text is read afresh. Time spent in other
+// Ten stages of ten slices, a slice a hundredth of the interval rounded half to even; an interval
+// too long for 32 bits of seconds waits as long as they hold. Text that is no number of at least 1
+// (in the point's or the user's decimal notation) is repaired to "1". A stop is seen at the start of a stage, where the text is read afresh. Time spent in other
 // handlers is taken from the following slices; a lag of more than a slice (and more than 250 ms)
 // is not caught up. Random mode is the exact caption: each stage reseeds and lasts a tenth of the
 // whole part of interval × r, plus 1, seconds, drawn from the unrounded interval.
@@ -187,12 +195,13 @@ TEST(IntervalWait, Lasts) {
     std::int64_t stop_at = -1, change_at = -1, cost = 0, lag = 0, lag_at = 5100;
     std::string caption = kRandomOff;
     std::deque<float> draws{0.0f};
+    char decimal = '.';  // the user's decimal separator
   };
   const Case cases[] = {
       {"30", 30000},        {" +7 ", 7000},        {"", 1000, "1"},     {"abc", 1000, "1"},  {"12abc", 1000, "1"},
       {"\t5", 1000, "1"},   {"inf", 1000, "1"},    {"0.5", 1000, "1"},  {"-4", 1000, "1"},   {"+-7", 1000, "1"},
-      {"1", 1000},          {"2.5", 2000},         {"214748364", 214748364000},                {"214748365", 0},
-      {"99999999999", 0},   {"30", 7, "", 0, -1, 7},                    {"30", 6000, "", 5000},
+      {"1", 1000},          {"2.5", 2000},         {"214748364", 214748364000},                {"214748365", 214748365000},
+      {"99999999999", 2147483647000},              {"30", 7, "", 0, -1, 7},                    {"30", 6000, "", 5000},
       {"30", 9000, "", 6001},                      {"30", 3900, "1", -1, 200},                 {"30", 30007, "", -1, -1, 7},
       {"30", 30000, "", -1, -1, 0, 300},           {"30", 30301, "", -1, -1, 0, 301},
       {"5", 5000, "", -1, -1, 0, 250, 500},        {"5", 5251, "", -1, -1, 0, 251, 500},
@@ -200,12 +209,16 @@ TEST(IntervalWait, Lasts) {
       {"10", 10000, "", -1, -1, 0, 0, 0, kRandomOn, {0.99999994f}},
       {"1.5", 1900, "", -1, -1, 0, 0, 0, kRandomOn, {0.6f, 0.7f}},
       {"10", 10000, "", -1, -1, 0, 0, 0, "random - y"},
+      {.text = "99999999999", .lasts_ms = 2147483647000, .caption = kRandomOn, .draws = {0.5f}},
+      {.text = "2,5", .lasts_ms = 2000, .decimal = ','},     {.text = " 2.5 ", .lasts_ms = 2000, .decimal = ','},
+      {.text = "2,5", .lasts_ms = 1000, .text_after = "1"},  {.text = "1,5,", .lasts_ms = 1000, .text_after = "1", .decimal = ','},
   };
   for (const Case& c : cases) {
     Fake f;
     f.form.txt_interval.SetText(c.text);
     f.form.chk_random.SetCaption(c.caption);
     f.draws = c.draws;
+    f.decimal = c.decimal;
     if (c.stop_at >= 0) f.At(c.stop_at, [&] { f.form.StopFlag = kYes; });
     if (c.change_at >= 0) f.At(c.change_at, [&] { f.form.txt_interval.SetText("zz"); });
     f.At(c.lag_at, [&] { f.now_ms += c.lag; });
@@ -242,7 +255,7 @@ TEST(VisitLog, LineIsOneJsonObject) {
 }
 
 // An entry becomes the address the browser takes: blanks trimmed, http:// where it names no
-// scheme, a path left a path, blank or too long text a blank page. The purge's guard is the exact
+// scheme or a host and port, a path left a path, blank or too long text a blank page. The purge's guard is the exact
 // text "Cookie"; a bare origin gets the slash a browser would show, and is purged (and visited)
 // under that name; any other text is purged as it is.
 TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
@@ -261,6 +274,11 @@ TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
       {"aZz09+-.:x", Url, "aZz09+-.:x", "aZz09+-.:x"},         {"http://a/cookie", Url, "http://a/cookie", "http://a/cookie"},
       {"http://a/Cookie", Url, "http://a/Cookie", ""},         {"http://a/?set=Cookies", Url, "http://a/?set=Cookies", ""},
       {"http://Cookie", Url, "http://Cookie", ""},             {"http://cookie", Url, "http://cookie", "http://cookie/"},
+      {"localhost:8080", Url, "http://localhost:8080", "localhost:8080"},
+      {"example.com:8080/status", Url, "http://example.com:8080/status", "example.com:8080/status"},
+      {"router.lan:81?a#b", Url, "http://router.lan:81?a#b", "router.lan:81?a#b"},
+      {"host:#1", Url, "host:#1", "host:#1"},                  {"host:8o80", Url, "host:8o80", "host:8o80"},
+      {"mailto:x", Url, "mailto:x", "mailto:x"},               {"file:///tmp/a", Url, "file:///tmp/a", "file:///tmp/a"},
   };
   for (const Case& c : cases) {
     const ShapedUrl shaped = ShapeUrl(c.text);

@@ -34,6 +34,8 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
       {"/t=10 /r=N /t=20 /r=Y /f=a.txt /f=b.txt", "a.txt|10|N|Y|"}, {"/t= /f=a.txt", "a.txt||N|Y|"},
       {"x/t=7", "|7|N|Y|"}, {"/t=\t5\t", "|\t5\t|N|Y|"}, {long_a + " /t=12 /f=" + long_b, long_b + "|12|N|Y|"},
       {"/l=/var/log/my visits.jsonl /t=5 /l=b", "|5|N|Y|0 open /var/log/my visits.jsonl"},
+      {"/f=/srv/l=x/a.txt /t=x/l=y", "/srv/l=x/a.txt|x/l=y|N|Y|"}, {"/t=3 /l=b", "|3|N|Y|0 open b"},
+      {"x/l=a /l=b", "||N|Y|0 open b"},
   };
   for (const auto& [arguments, loaded] : cases) {
     Fake f;
@@ -152,23 +154,23 @@ TEST(ListEditing, AddRemoveAndDrops) {
 }
 
 // Open and Save share the dialog's remembered name. A dialog cancelled, or closed without a name,
-// neither reloads nor overwrites anything; a missing file, or one whose name the desktop hides,
-// leaves the list as it is.
+// neither reloads nor overwrites anything; a missing file leaves the list as it is. A list saved
+// under a name that begins with a dot loads again.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
-  const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt";
+  const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt", dot = "/home/me/.keepalive.txt";
   Fake f;
   f.files[a] = "c\r\nd\r\n";
-  f.files["/lists/.hidden.txt"] = f.files[".hidden.txt"] = "http://hidden\r\n";
-  f.answers = {a, b, std::nullopt, "/lists/.hidden.txt", ".hidden.txt", "/lists/missing.txt", "", c};
+  f.answers = {a, b, std::nullopt, "/lists/missing.txt", "", c, dot, dot};
   const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
   f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
-          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, load, load, save, save});
+          [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, save, save, save,
+          [](Form2& form) { form.lstPlayList.Clear(); }, load});
   EXPECT_EQ(f.files[b] + f.files[c], "c\r\nd\r\nx\r\nedited\r\n");
+  EXPECT_EQ(f.form.lstPlayList.Items(), Lines{"edited"});
   const std::string missing = "/lists/missing.txt";
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
-                             "|0 browser stop|0 open dialog at " + b + "|0 browser stop|0 open dialog at /lists/.hidden.txt"
-                             "|0 browser stop|0 open dialog at .hidden.txt"
-                             "|0 save dialog at " + missing + "|0 save dialog at " + missing);
+                             "|0 browser stop|0 open dialog at " + b + "|0 save dialog at " + missing +
+                             "|0 save dialog at " + missing + "|0 save dialog at " + c + "|0 browser stop|0 open dialog at " + dot);
 }
 
 // Each line is an entry: CR LF, LF and CR each end a line, a byte-order mark at the start is
