@@ -2,12 +2,14 @@
 #include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -119,6 +121,58 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
       EXPECT_LT(::read(opens, event, sizeof event), 0) << name << ": the FIFO was opened";
       ::close(opens);
     }
+}
+
+// Runs `save` as a user other than the owner of the scratch folders: a child process of uid 4242
+// where we are root, whom no permission bit stops; ourselves otherwise.
+bool AsAnotherUser(const std::function<bool()>& save) {
+  if (::geteuid() != 0) return save();
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(::setgid(4343) == 0 && ::setuid(4242) == 0 && save() ? 0 : 1);
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// Where the folder takes no new file, or the atomic route would lose what the user relies on (the
+// file's other names, its owner), a save writes the file in place; a file the saver may not write
+// stays as it was, and nothing is left behind.
+TEST(PosixFileStore, WritesInPlaceWhereReplacingIsRefused) {
+  struct Case {
+    const char* what;
+    std::string name = "old.txt";
+    mode_t folder = 0555, file = 0640;
+    bool theirs = false;  // the file belongs to the folder's owner, not to the saver
+    bool saved = true;
+  };
+  const std::string bytes = "http://new\r\n", old = "http://old\r\n";
+  const bool root = ::geteuid() == 0;
+  const Case cases[] = {
+      {.what = "a locked folder"},
+      {.what = "a locked folder, a new file", .name = "new.txt", .saved = false},
+      {.what = "a locked folder, a read-only file", .file = 0440, .saved = false},
+      {.what = "a hard link", .folder = 0777},
+      {.what = "someone else's file open to all", .folder = 0777, .file = 0666, .theirs = true},
+  };
+  for (const Case& c : cases) {
+    if (c.theirs && !root) continue;  // only root makes a file that is not the saver's
+    SCOPED_TRACE(c.what);
+    ScratchFolder dir;
+    std::ofstream(dir / "old.txt", std::ios::binary) << old;
+    ::chmod((dir / "old.txt").c_str(), c.file);
+    ASSERT_EQ(root && !c.theirs ? ::chown((dir / "old.txt").c_str(), 4242, 4343) : 0, 0);
+    const bool hard_link = std::string(c.what) == "a hard link";
+    if (hard_link) fs::create_hard_link(dir / "old.txt", dir / "hard.txt");
+    Tree after = Snapshot(dir.path);
+    if (c.saved) {
+      for (auto& [name, entry] : after) entry.replace(entry.size() - old.size(), old.size(), bytes);
+    }
+    ::chmod(dir.path.c_str(), c.folder);
+
+    PosixFileStore store;
+    EXPECT_EQ(AsAnotherUser([&] { return store.Replace(dir / c.name, bytes); }), c.saved);
+    ::chmod(dir.path.c_str(), 0700);
+    EXPECT_EQ(Snapshot(dir.path), after);
+  }
 }
 
 }  // namespace

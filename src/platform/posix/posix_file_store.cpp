@@ -88,14 +88,20 @@ std::optional<std::pair<fs::path, int>> CreateTemporaryBeside(const fs::path& ta
   return std::nullopt;
 }
 
-// The replacement takes over the old file's owner where we may set it, and its permission bits
-// always, so a private playlist does not become readable by others through a save.
-bool TakeOverAttributes(int fd, const struct stat& old) {
-  if (old.st_uid != ::geteuid() || old.st_gid != ::getegid()) {
-    // Only a privileged user may give a file away; for anyone else the saver owns the new file.
-    (void)::fchown(fd, old.st_uid, old.st_gid);
+// What the atomic route came to: the new file is in place, the save failed with the old file
+// kept, or the route was refused where a plain write may still succeed.
+enum class Route { Done, Failed, Refused };
+
+bool IsRefusal(int error) { return error == EACCES || error == EPERM; }
+
+// The replacement takes over the old file's owner and permission bits, so a private playlist does
+// not become readable by others through a save. A file that the saver may not give to its owner
+// (someone else's file that the saver may write) is refused: it is written in place instead.
+Route TakeOverAttributes(int fd, const struct stat& old) {
+  if ((old.st_uid != ::geteuid() || old.st_gid != ::getegid()) && ::fchown(fd, old.st_uid, old.st_gid) != 0) {
+    return IsRefusal(errno) ? Route::Refused : Route::Failed;
   }
-  return ::fchmod(fd, old.st_mode & 0777) == 0;
+  return ::fchmod(fd, old.st_mode & 0777) == 0 ? Route::Done : Route::Failed;
 }
 
 bool WriteAll(int fd, std::string_view bytes) {
@@ -112,6 +118,38 @@ bool WriteAll(int fd, std::string_view bytes) {
 void SyncFolder(const fs::path& folder) {
   UniqueFd fd(::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   if (fd.valid()) (void)::fsync(fd.get());
+}
+
+// Writes the new content beside the target and renames it over the target, so that a failure
+// leaves the old file whole.
+Route ReplaceAtomically(const SaveTarget& target, std::string_view bytes) {
+  const auto temporary = CreateTemporaryBeside(target.path);
+  if (!temporary) return IsRefusal(errno) ? Route::Refused : Route::Failed;
+  const auto& [temporary_name, raw_fd] = *temporary;
+  UniqueFd fd(raw_fd);
+  Route route = target.existing ? TakeOverAttributes(fd.get(), *target.existing) : Route::Done;
+  if (route == Route::Done && !(WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close())) {
+    route = Route::Failed;
+  }
+  // A sticky folder lets only a file's owner replace it.
+  if (route == Route::Done && ::rename(temporary_name.c_str(), target.path.c_str()) != 0) {
+    route = IsRefusal(errno) ? Route::Refused : Route::Failed;
+  }
+  if (route != Route::Done) {
+    fd.Close();
+    ::unlink(temporary_name.c_str());
+    return route;
+  }
+  SyncFolder(target.path.parent_path());
+  return Route::Done;
+}
+
+// Truncates and rewrites the file that `path` names, which must be an ordinary file already.
+bool WriteInPlace(const fs::path& path, std::string_view bytes) {
+  UniqueFd fd(::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  struct stat st {};
+  if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return ::ftruncate(fd.get(), 0) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close();
 }
 
 }  // namespace
@@ -142,21 +180,17 @@ bool PosixFileStore::Replace(const std::string& path, std::string_view bytes) {
   if (!target) return false;
   // A folder, FIFO or device in the way is never swapped for an ordinary file.
   if (target->existing && !S_ISREG(target->existing->st_mode)) return false;
+  // A file with other names keeps them only when it is written in place.
+  if (target->existing && target->existing->st_nlink > 1) return WriteInPlace(target->path, bytes);
 
-  const auto temporary = CreateTemporaryBeside(target->path);
-  if (!temporary) return false;
-  const auto& [temporary_name, raw_fd] = *temporary;
-  UniqueFd fd(raw_fd);
-  const bool written = (!target->existing || TakeOverAttributes(fd.get(), *target->existing)) &&
-                       WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close() &&
-                       ::rename(temporary_name.c_str(), target->path.c_str()) == 0;
-  if (!written) {
-    fd.Close();
-    ::unlink(temporary_name.c_str());
-    return false;
+  switch (ReplaceAtomically(*target, bytes)) {
+    case Route::Done: return true;
+    case Route::Failed: return false;
+    case Route::Refused: break;
   }
-  SyncFolder(target->path.parent_path());
-  return true;
+  // The folder takes no new file, or the old one may not be swapped: a plain save writes the file
+  // itself, as the user who may write it expects, at the cost of the old content on a failure.
+  return target->existing && WriteInPlace(target->path, bytes);
 }
 
 }  // namespace kestrova

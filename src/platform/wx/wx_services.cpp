@@ -78,8 +78,8 @@ gboolean OnDeadline(gpointer reached) {
 }  // namespace
 
 void WxEventPump::ProcessEventsUntil(std::int64_t deadline_ms) {
-  const std::int64_t left = deadline_ms - clock_.NowMs();
-  if (left > 0) {
+  // GLib's timer holds some 49 days at most: a longer slice of a very long interval waits in turns.
+  for (std::int64_t left = deadline_ms - clock_.NowMs(); left > 0; left = deadline_ms - clock_.NowMs()) {
     // The timer wakes the blocking iteration at the deadline; until then each window event, web
     // engine message or timer is dispatched as it arrives, as the main loop would. A handler that
     // waits in turn iterates the same context, so this timer also fires inside it, and this wait
