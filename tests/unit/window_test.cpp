@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "app/startup.h"
 #include "browse/option_toggles.h"
 #include "browse/run_control.h"
 #include "layout/arrange.h"
 #include "layout/top_panel.h"
+#include "layout/twips_scale.h"
 #include "playlist/file_commands.h"
 #include "playlist/list_editing.h"
 #include "playlist/playlist_file.h"
@@ -122,6 +125,14 @@ TEST(Layout, ArrangesTheControlsOrWarns) {
     EXPECT_EQ(Geometry(f.form), c.geometry) << c.width << " x " << c.height;
     EXPECT_EQ(f.Journal(), c.warns ? "0 message Corvane: "s + kTooSmallMessage : "") << c.width << " x " << c.height;
   }
+}
+
+// The form grows with the desktop's text: 15 twips a pixel at 96 DPI, 12 at 120, 10 at 144; a
+// resolution unknown, below the design's or beyond four times it keeps to those bounds.
+TEST(Layout, TwipsFollowTheTextResolution) {
+  const std::pair<double, float> cases[] = {{96, 15}, {120, 12}, {144, 10}, {192, 7.5f}, {-1, 15}, {72, 15},
+                                            {std::nan(""), 15}, {1e6, 3.75f}};
+  for (const auto& [dpi, twips] : cases) EXPECT_FLOAT_EQ(TwipsPerPixel(dpi), twips) << dpi;
 }
 
 // Add and drops take the text without its trailing blanks; empty entries and duplicates are

@@ -1,7 +1,8 @@
 #pragma once
-// Twips (1/1440 inch) to the toolkit's logical pixels: 15 twips a pixel, what a 96-DPI screen at
-// 100 % gives. On a scaled desktop GTK multiplies logical pixels by the scale itself, so the window
-// only grows there; the screen's DPI must not scale it a second time.
+// Twips (1/1440 inch) to the toolkit's logical pixels, at the desktop's text resolution: 15 twips a
+// pixel at 96 DPI, fewer where the desktop draws larger text, so that the form grows with its
+// captions. On a scaled desktop (GDK_SCALE) GTK multiplies logical pixels by the scale itself and
+// keeps the text resolution at 96, so the screen's DPI must not scale the form a second time.
 
 #include <cmath>
 
@@ -9,9 +10,16 @@ namespace kestrova::wx {
 
 class Twips {
  public:
-  static constexpr float kPerPixel = 15;
-  int ToPx(float twips) const { return static_cast<int>(std::lround(twips / kPerPixel)); }
-  float FromPx(int px) const { return static_cast<float>(px) * kPerPixel; }
+  // At the resolution GTK draws the default screen's text with (GDK_DPI_SCALE, the desktop's text
+  // scaling factor or Xft.dpi included).
+  Twips();
+  explicit Twips(float per_pixel) : per_pixel_(per_pixel) {}
+  int ToPx(float twips) const { return static_cast<int>(std::lround(twips / per_pixel_)); }
+  float FromPx(int px) const { return static_cast<float>(px) * per_pixel_; }
+  float PerPixel() const { return per_pixel_; }
+
+ private:
+  float per_pixel_;
 };
 
 }  // namespace kestrova::wx
