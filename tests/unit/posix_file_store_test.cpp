@@ -57,8 +57,20 @@ Tree Snapshot(const fs::path& root) {
   return seen;
 }
 
+// Runs `save` as a user who does not own the scratch folder: a child process of uid 4242 where we
+// are root, whom no permission bit stops; ourselves otherwise.
+bool AsAnotherUser(const std::function<bool()>& save) {
+  if (::geteuid() != 0) return save();
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(::setgid(4343) == 0 && ::setuid(4242) == 0 && save() ? 0 : 1);
+  int status = 0;
+  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
 // A save replaces the file whole or not at all, keeps the old file's owner and permission bits
-// (a new file gets what the umask leaves), follows links and leaves nothing else behind. A load
+// (a new file gets what the umask leaves), follows links and leaves nothing else behind. Where the
+// folder takes no new file, or replacing would lose the file's other names or its owner, the file
+// is written in place (another user saves into a folder of mode `folder`). A load
 // reads an ordinary file's bytes and nothing else; no row opens the FIFO, as opening some devices
 // acts on them.
 TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
@@ -69,6 +81,7 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
     std::optional<std::string> loaded = std::nullopt;
     mode_t umask = 022;
     bool capped = false;  // the file size limit stops the write part-way
+    mode_t folder = 0700, file = 0640;
   };
   const std::string bytes = std::string(150, 'x') + "\r\n\0\xff\r\n"s;
   const std::string old = "http://old\r\n\0\xff\r\n"s;
@@ -82,15 +95,23 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
       {{"missing/list.txt", "old.txt/list.txt", "folder", "fifo", "loop"}, bytes, {}},
       {{"old.txt", "links/a"}, std::nullopt, {}, old},
       {{"missing.txt", "folder", "fifo", "/dev/null"}, std::nullopt, {}},
+      {{"old.txt"}, bytes, {{"old.txt", "file 640 " + theirs + bytes}}, std::nullopt, 022, false, 0555},
+      {{"new.txt"}, bytes, {}, std::nullopt, 022, false, 0555},
+      {{"old.txt"}, bytes, {}, std::nullopt, 022, false, 0555, 0440},
+      {{"pair.txt"}, bytes, {{"pair.txt", "file 644 " + bytes}, {"links/pair", "file 644 " + bytes}}},
+      {{"shared.txt"}, bytes, {{"shared.txt", "file 666 " + bytes}}, std::nullopt, 022, false, 0777},
   };
   for (const Case& c : cases)
     for (const std::string& name : c.names) {
       ScratchFolder dir;
       std::ofstream(dir / "old.txt", std::ios::binary) << old;
-      fs::permissions(dir / "old.txt", static_cast<fs::perms>(0640));
+      fs::permissions(dir / "old.txt", static_cast<fs::perms>(c.file));
+      for (auto [file, mode] : {std::pair{"pair.txt", 0644}, {"shared.txt", 0666}})  // the folder owner's
+        std::ofstream(dir / file, std::ios::binary) << old, fs::permissions(dir / file, static_cast<fs::perms>(mode));
       ASSERT_EQ(::geteuid() == 0 ? ::chown((dir / "old.txt").c_str(), 4242, 4343) : 0, 0);
       ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
       fs::create_directory(dir / "folder"), fs::create_directory(dir / "links");
+      fs::create_hard_link(dir / "pair.txt", dir / "links/pair");
       for (auto [link, target] :
            Tree{{"loop", "loop"}, {"links/a", "b"}, {"links/b", "../old.txt"}, {"links/new", "../new.txt"}})
         fs::create_symlink(target, dir / link);
@@ -107,72 +128,23 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
       const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
       const rlimit capped{100, saved_limit.rlim_max};
       if (c.capped) ::setrlimit(RLIMIT_FSIZE, &capped);
+      ::chmod(dir.path.c_str(), c.folder);
       if (c.saved) {
-        EXPECT_EQ(store.Replace(path, *c.saved), !c.changed.empty()) << name;
+        const auto save = [&] { return store.Replace(path, *c.saved); };
+        EXPECT_EQ(c.folder == 0700 ? save() : AsAnotherUser(save), !c.changed.empty()) << name;
       } else {
         EXPECT_EQ(store.Read(path), c.loaded) << name;
       }
       ::setrlimit(RLIMIT_FSIZE, &saved_limit);
       std::signal(SIGXFSZ, old_handler);
       ::umask(saved_umask);
+      ::chmod(dir.path.c_str(), 0700);
 
       EXPECT_EQ(Snapshot(dir.path), after) << name;
       char event[256];
       EXPECT_LT(::read(opens, event, sizeof event), 0) << name << ": the FIFO was opened";
       ::close(opens);
     }
-}
-
-// Runs `save` as a user other than the owner of the scratch folders: a child process of uid 4242
-// where we are root, whom no permission bit stops; ourselves otherwise.
-bool AsAnotherUser(const std::function<bool()>& save) {
-  if (::geteuid() != 0) return save();
-  const pid_t child = ::fork();
-  if (child == 0) ::_exit(::setgid(4343) == 0 && ::setuid(4242) == 0 && save() ? 0 : 1);
-  int status = 0;
-  return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
-}
-
-// Where the folder takes no new file, or the atomic route would lose what the user relies on (the
-// file's other names, its owner), a save writes the file in place; a file the saver may not write
-// stays as it was, and nothing is left behind.
-TEST(PosixFileStore, WritesInPlaceWhereReplacingIsRefused) {
-  struct Case {
-    const char* what;
-    std::string name = "old.txt";
-    mode_t folder = 0555, file = 0640;
-    bool theirs = false;  // the file belongs to the folder's owner, not to the saver
-    bool saved = true;
-  };
-  const std::string bytes = "http://new\r\n", old = "http://old\r\n";
-  const bool root = ::geteuid() == 0;
-  const Case cases[] = {
-      {.what = "a locked folder"},
-      {.what = "a locked folder, a new file", .name = "new.txt", .saved = false},
-      {.what = "a locked folder, a read-only file", .file = 0440, .saved = false},
-      {.what = "a hard link", .folder = 0777},
-      {.what = "someone else's file open to all", .folder = 0777, .file = 0666, .theirs = true},
-  };
-  for (const Case& c : cases) {
-    if (c.theirs && !root) continue;  // only root makes a file that is not the saver's
-    SCOPED_TRACE(c.what);
-    ScratchFolder dir;
-    std::ofstream(dir / "old.txt", std::ios::binary) << old;
-    ::chmod((dir / "old.txt").c_str(), c.file);
-    ASSERT_EQ(root && !c.theirs ? ::chown((dir / "old.txt").c_str(), 4242, 4343) : 0, 0);
-    const bool hard_link = std::string(c.what) == "a hard link";
-    if (hard_link) fs::create_hard_link(dir / "old.txt", dir / "hard.txt");
-    Tree after = Snapshot(dir.path);
-    if (c.saved) {
-      for (auto& [name, entry] : after) entry.replace(entry.size() - old.size(), old.size(), bytes);
-    }
-    ::chmod(dir.path.c_str(), c.folder);
-
-    PosixFileStore store;
-    EXPECT_EQ(AsAnotherUser([&] { return store.Replace(dir / c.name, bytes); }), c.saved);
-    ::chmod(dir.path.c_str(), 0700);
-    EXPECT_EQ(Snapshot(dir.path), after);
-  }
 }
 
 }  // namespace

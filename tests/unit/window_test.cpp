@@ -58,29 +58,19 @@ TEST(Load, FillsTheWindowFromTheCommandLine) {
 TEST(MainWindow, HoldsTheDesignsWordsAndPlaces) {
   struct Row { const char* name; const char* inside; float left, top, width, height; const char* caption = ""; const char* tooltip = ""; };
   const Row design[] = {
-      {"Frame1", "", 0, 60, 10515, 1875},
-      {"start_button", "Frame1", 120, 180, 615, 675, "", "Start Browsing"},
-      {"stop_button", "Frame1", 795, 180, 615, 675, "", "Stop Browsing"},
-      {"cmdOpen", "Frame1", 1485, 180, 615, 675, "", "Load Settings."},
-      {"cmdSave", "Frame1", 2160, 180, 615, 675, "", "Save Settings."},
-      {"Frame2", "", 0, 1980, 10515, 5295},
-      {"WebBrowser1", "Frame2", 60, 180, 10335, 4935},
-      {"FraCurrent", "Frame1", 120, 960, 5415, 735, "Current URL"},
-      {"url1_count_txt", "FraCurrent", 4440, 240, 555, 285},
-      {"txt_url1", "FraCurrent", 120, 255, 4155, 255, "", "Enter a URL here."},
-      {"fraInterval", "Frame1", 2880, 180, 2655, 735},
-      {"chk_random", "fraInterval", 1320, 240, 1275, 255, "Random - N"},
-      {"txt_interval", "fraInterval", 780, 240, 495, 285},
-      {"Label1", "fraInterval", 120, 255, 675, 255, "Interval"},
-      {"FraPlaylist", "Frame1", 5640, 180, 4845, 1500},
-      {"txtItemToAdd", "FraPlaylist", 120, 1080, 3495, 315},
-      {"cmdAddItem", "FraPlaylist", 3840, 400, 795, 220, "Add"},
-      {"cmdRemoveItem", "FraPlaylist", 3840, 150, 795, 220, "Remove"},
-      {"lstPlayList", "FraPlaylist", 120, 120, 3495, 840},
-      {"ckLoop", "FraPlaylist", 3680, 1180, 855, 255, "Loop"},
-      {"ckExit", "FraPlaylist", 3680, 940, 855, 255, "Exit"},
-      {"ckCache", "FraPlaylist", 3680, 720, 1025, 255, "No Cache"},
+      {"Frame1", "", 0, 60, 10515, 1875},                                  {"start_button", "Frame1", 120, 180, 615, 675, "", "Start Browsing"},
+      {"stop_button", "Frame1", 795, 180, 615, 675, "", "Stop Browsing"},  {"cmdOpen", "Frame1", 1485, 180, 615, 675, "", "Load Settings."},
+      {"cmdSave", "Frame1", 2160, 180, 615, 675, "", "Save Settings."},    {"Frame2", "", 0, 1980, 10515, 5295},
+      {"WebBrowser1", "Frame2", 60, 180, 10335, 4935},                     {"FraCurrent", "Frame1", 120, 960, 5415, 735, "Current URL"},
+      {"url1_count_txt", "FraCurrent", 4440, 240, 555, 285},               {"txt_url1", "FraCurrent", 120, 255, 4155, 255, "", "Enter a URL here."},
+      {"fraInterval", "Frame1", 2880, 180, 2655, 735},                     {"chk_random", "fraInterval", 1320, 240, 1275, 255, "Random - N"},
+      {"txt_interval", "fraInterval", 780, 240, 495, 285},                 {"Label1", "fraInterval", 120, 255, 675, 255, "Interval"},
+      {"FraPlaylist", "Frame1", 5640, 180, 4845, 1500},                    {"txtItemToAdd", "FraPlaylist", 120, 1080, 3495, 315},
+      {"cmdAddItem", "FraPlaylist", 3840, 400, 795, 220, "Add"},           {"cmdRemoveItem", "FraPlaylist", 3840, 150, 795, 220, "Remove"},
+      {"lstPlayList", "FraPlaylist", 120, 120, 3495, 840},                 {"ckLoop", "FraPlaylist", 3680, 1180, 855, 255, "Loop"},
+      {"ckExit", "FraPlaylist", 3680, 940, 855, 255, "Exit"},              {"ckCache", "FraPlaylist", 3680, 720, 1025, 255, "No Cache"},
   };
+
   const Lines menus = {"File &File", "File/Start St&art", "File/Stop S&top", "File/msep -", "File/Load &Open",
                        "File/Save &Save", "File/mseperator2 -", "File/mnuHide &Hide", "File/mseperator -",
                        "File/Exit E&xit", "Help &Help", "Help/Contents &Contents", "Help/License &License",
@@ -90,13 +80,10 @@ TEST(MainWindow, HoldsTheDesignsWordsAndPlaces) {
   ASSERT_EQ(order.size(), std::size(design));
   for (std::size_t i = 0; i < order.size(); ++i) {
     const Control& c = *order[i];
-    const Row& row = design[i];
-    EXPECT_EQ(c.Name(), row.name);
-    EXPECT_EQ(c.Container() ? c.Container()->Name() : "", row.inside) << row.name;
-    EXPECT_EQ(std::vector<float>({c.Left(), c.Top(), c.Width(), c.Height()}),
-              std::vector<float>({row.left, row.top, row.width, row.height})) << row.name;
-    EXPECT_EQ(c.Caption(), row.caption) << row.name;
-    EXPECT_EQ(c.ToolTip(), row.tooltip) << row.name;
+    const Row& r = design[i];
+    const auto row = [](auto name, auto inside, auto... values) { return ::testing::PrintToString(std::tuple(std::string(name), std::string(inside), values...)); };
+    EXPECT_EQ(row(c.Name(), c.Container() ? c.Container()->Name() : "", c.Left(), c.Top(), c.Width(), c.Height(), c.Caption(), c.ToolTip()),
+              row(r.name, r.inside, r.left, r.top, r.width, r.height, std::string(r.caption), std::string(r.tooltip)));
   }
   Lines seen;
   for (const MenuItem* m : f.form.Menus()) seen.push_back((m->Parent() ? m->Parent()->Name() + "/" : "") + m->Name() + " " + m->Caption());
