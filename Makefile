@@ -2,16 +2,15 @@
 #   make run    installs what is missing, builds, and opens the window on the sample playlist
 #   make test   the same set-up, then every test (GUI and end-to-end ones under their own Xvfb)
 
-BUILD ?= build
-BUILD_SAN ?= build-san
-BUILD_FUZZ ?= build-fuzz
+# Each build has a preset of CMakePresets.json (default, sanitize, fuzz, bench) and the folder it
+# names; CMAKE_ARGS passes more cache settings to a configure.
+BUILD = build
 FUZZ_SECONDS ?= 60
-BUILD_TYPE ?= RelWithDebInfo
 CMAKE_ARGS ?=
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps test-deps configure build run test test-unit test-sanitize test-fuzz fuzz bench clean test-share mutate \
-	format format-check
+	format format-check tidy
 
 all: build
 
@@ -23,10 +22,10 @@ test-deps:
 	@scripts/install-deps build test
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) $(CMAKE_ARGS) >/dev/null
+	@cmake --preset default $(CMAKE_ARGS) >/dev/null
 
 build: configure
-	@cmake --build $(BUILD) -j $(JOBS)
+	@cmake --build --preset default -j $(JOBS)
 
 run: build
 	@if [ -n "$$DISPLAY" ]; then \
@@ -36,35 +35,32 @@ run: build
 	fi
 
 # The core and its unit tests again, under AddressSanitizer and UndefinedBehaviorSanitizer. Each
-# test program runs once as a whole: a sanitized process takes half a second to start and end,
-# which made most of this stage's time when ctest started one for each test case.
+# test program is one CTest test there: a sanitized process takes half a second to start and end,
+# which made most of this stage's time when each test case was a process of its own.
 test-sanitize: test-deps
-	@cmake -S . -B $(BUILD_SAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTROVA_CORE_ONLY=ON \
-	  -DKESTROVA_SANITIZE=ON $(CMAKE_ARGS) >/dev/null
-	@cmake --build $(BUILD_SAN) -j $(JOBS)
-	@programs=$$(find $(BUILD_SAN)/tests -type f -perm -u+x -name 'kestrova_*tests'); \
-	  [ -n "$$programs" ] || { echo "test-sanitize: no test program built" >&2; exit 1; }; \
-	  for program in $$programs; do \
-	    log=$(BUILD_SAN)/$$(basename $$program).log; \
-	    timeout 900 $$program > $$log 2>&1 || { cat $$log; exit 1; }; \
-	    echo "$$(basename $$program): $$(tail -n 1 $$log)"; \
-	  done
+	@cmake --preset sanitize $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset sanitize -j $(JOBS)
+	@ctest --preset sanitize -j $(JOBS)
 
 # The libFuzzer targets of fuzz/, built by clang++ in a folder of their own. test-fuzz runs them
 # side by side for 10 seconds each (when clang++ is there); fuzz runs each for FUZZ_SECONDS, one
-# after another. What they find stays in $(BUILD_FUZZ): corpus/ and the failing inputs.
-FUZZ_CONFIGURE = cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ \
-  -DKESTROVA_CORE_ONLY=ON -DKESTROVA_SANITIZE=ON -DKESTROVA_FUZZ=ON
-
+# after another. What they find stays in build-fuzz: corpus/ and the failing inputs.
 test-fuzz: test-deps
 	@if ! command -v clang++ >/dev/null; then echo "test-fuzz: no clang++, the fuzzers are skipped" >&2; exit 0; fi; \
-	  $(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=10 >/dev/null && cmake --build $(BUILD_FUZZ) -j $(JOBS) && \
-	  ctest --test-dir $(BUILD_FUZZ) -L fuzz --output-on-failure -j $(JOBS)
+	  cmake --preset fuzz -DKESTROVA_FUZZ_SECONDS=10 >/dev/null && cmake --build --preset fuzz -j $(JOBS) && \
+	  ctest --preset fuzz -j $(JOBS)
 
 fuzz: test-deps
-	@$(FUZZ_CONFIGURE) -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
-	@cmake --build $(BUILD_FUZZ) -j $(JOBS)
-	@ctest --test-dir $(BUILD_FUZZ) -L fuzz --output-on-failure -j 1
+	@cmake --preset fuzz -DKESTROVA_FUZZ_SECONDS=$(FUZZ_SECONDS) >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@ctest --preset fuzz -j 1
+
+# clang-tidy over the program and its tests with the checks of .clang-tidy (CI runs it), on the default
+# build's compile commands.
+tidy: test-deps build
+	@git ls-files 'src/*.cpp' 'tests/*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2>&1 | \
+	  grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated' | tee $(BUILD)/tidy.log; \
+	  ! grep -q -E '(warning|error):' $(BUILD)/tidy.log
 
 # The sources as clang-format (.clang-format) writes them: format rewrites them, format-check
 # (run by CI) fails on any difference.
@@ -81,12 +77,12 @@ format-check: test-deps
 # (--only=memory,idle --no-chromium). The table is appended to bench/RESULTS.md.
 bench: test-deps
 	@scripts/install-deps bench
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKESTROVA_BENCH=ON $(CMAKE_ARGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target kestrova kestrova_bench
+	@cmake --preset bench $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset bench -j $(JOBS) --target kestrova kestrova_bench
 	@scripts/run-under-x $(BUILD)/bench/kestrova_bench $(if $(QUICK),--quick) $(BENCH_ARGS)
 
 test: test-deps build test-sanitize test-fuzz
-	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	@ctest --preset default -j $(JOBS)
 
 # A long run of the real program over the end-to-end soak's ordinary and hostile pages, under its
 # own Xvfb; appends its figures to bench/RESULTS.md. SOAK_MINUTES sets its length, SOAK_PROGRAM
@@ -108,7 +104,7 @@ mutate: deps
 	@scripts/mutate --max $(MUTANTS) --jobs $(JOBS) $(MUTATE_ARGS)
 
 clean:
-	rm -rf $(BUILD) $(BUILD_SAN) $(BUILD_FUZZ)
+	rm -rf build build-san build-fuzz
 
 # The documentation's pictures (docs/screenshot*.png), taken of the program on private displays.
 .PHONY: screenshots

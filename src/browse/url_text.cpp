@@ -8,7 +8,7 @@ namespace {
 // WebKit parses a URL afresh at several steps of a load, in the window's own thread: a URL of
 // megabytes froze the window for seconds. Servers refuse far shorter ones (8 to 64 KB), so text
 // past this length is no address anyone can visit.
-constexpr std::size_t kMaxUrlLength = 256 * 1024;
+constexpr std::size_t kMaxUrlLength = std::size_t{256} * 1024;
 
 // ASCII alone: the user's locale must not change what counts as a scheme.
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }

@@ -137,8 +137,9 @@ std::string Mirror(const Window& window, bool shown) {
       enabled = gtk_widget_is_sensitive(w), mapped = gtk_widget_get_mapped(w);
       name = Str(atk_object_get_name(gtk_widget_get_accessible(w)));
     }
-    out += "\n" + c->Name() + " '" + caption + "' '" + value + (enabled ? "' on " : "' off ") +
-           (mapped ? at : "hidden") + " " + name;
+    for (const std::string& part : {"\n" + c->Name(), " '" + caption, "' '" + value,
+                                    std::string(enabled ? "' on " : "' off "), mapped ? at : "hidden", " " + name})
+      out += part;
   }
   for (MenuItem* item : window.form->Menus()) {
     if (item->Parent() == nullptr) continue;
@@ -227,7 +228,9 @@ TEST(MainWindow, ClicksKeysAndDragsReachTheirHandlers) {
        },
        "about 0, random 1, add 'typed', list www.example.org/a;http://dragged.example/;0, seen Kestrova: here;"},
   };
-  for (const auto& [act, expected] : kSteps) {
+  for (const auto& [act, expected_step] : kSteps) {
+    const std::string& expected =
+        expected_step;  // a structured binding cannot be captured before C++20's last revisions
     seen.clear();
     act();
     PumpUntil([&] { return State(form) == expected; }, 3s);
@@ -279,7 +282,7 @@ TEST(Layout, FollowsTheWindowSystem) {
     const auto client = [&, px = [&] { return window.frame->GetClientSize(); }] {
       return wxSize(int(scale.FromPx(px().x)), int(scale.FromPx(px().y)));
     };
-    EXPECT_TRUE(PumpUntil([&] { return twips() == client() && seen.empty() != warns; }, 10s))
+    EXPECT_TRUE(PumpUntil([&, warns = warns] { return twips() == client() && seen.empty() != warns; }, 10s))
         << "model " << twips().x << "x" << twips().y << " twips, " << seen.size() << " boxes";
     ExpectMirrored(window);
   }

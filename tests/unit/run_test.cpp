@@ -261,7 +261,7 @@ TEST(VisitLog, LineIsOneJsonObject) {
 TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
   using enum ShapedUrl::Kind;
   struct Case { std::string text; ShapedUrl::Kind kind; std::string shaped, purged; };  // purged: the cache entry's name
-  const std::string longest(256 * 1024, 'x');
+  const std::string longest(std::size_t{256} * 1024, 'x');
   const Case cases[] = {
       {" \t ", Url, "about:blank", " \t "},                   {longest + "x", Url, "about:blank", longest + "x"},
       {longest, Url, "http://" + longest, longest},            {"\thost.example/a b ", Url, "http://host.example/a b", "\thost.example/a b "},

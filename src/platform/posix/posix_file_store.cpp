@@ -165,7 +165,7 @@ std::optional<std::string> PosixFileStore::Read(const std::string& path) {
 
   std::string bytes;
   bytes.reserve(static_cast<std::size_t>(st.st_size));
-  std::array<char, 64 * 1024> chunk;
+  std::array<char, std::size_t{64} * 1024> chunk{};
   for (;;) {
     const ssize_t got = ::read(fd.get(), chunk.data(), chunk.size());
     if (got < 0 && errno == EINTR) continue;

@@ -1,5 +1,7 @@
 #include "platform/wx/icons.h"
 
+#include <cmath>
+
 #include <wx/dcmemory.h>
 #include <wx/graphics.h>
 #include <wx/image.h>
@@ -16,7 +18,7 @@ const wxColour kBlack(0, 0, 0), kMaroon(128, 0, 0), kGreen(0, 128, 0), kOlive(12
 struct Pen {
   wxDC& dc;
   double k;
-  int S(double v) const { return static_cast<int>(v * k + 0.5); }
+  int S(double v) const { return static_cast<int>(std::lround(v * k)); }
   // Outlines grow with the picture, so that a 64-pixel image is the 32-pixel one at twice the size.
   wxPen Outline(const wxColour& line) const { return wxPen(line, std::max(1, S(1))); }
   void Rect(double x, double y, double w, double h, const wxColour& fill, const wxColour& line) {

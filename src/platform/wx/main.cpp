@@ -35,6 +35,7 @@ int main(int argc, char** argv) {
   // GTK removes the options it knows from argv; keep a copy of what the user typed.
   static std::vector<std::string> copies(argv, argv + argc);
   static std::vector<char*> raw;
+  raw.reserve(copies.size() + 1);
   for (auto& s : copies) raw.push_back(s.data());
   raw.push_back(nullptr);
   KestrovaApp::SetRawArguments(argc, raw.data());

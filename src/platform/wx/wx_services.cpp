@@ -57,7 +57,7 @@ std::string StdioLineFile::Append(const std::string& line) {
   if (file_ == nullptr) return "the file is not open";
   // The program may end by _exit at any moment: each line reaches the system whole, at once.
   if (std::fprintf(file_, "%s\n", line.c_str()) < 0 || std::fflush(file_) != 0) {
-    const std::string why = std::strerror(errno);
+    std::string why = std::strerror(errno);
     std::clearerr(file_);
     return why;
   }
