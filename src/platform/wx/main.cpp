@@ -1,5 +1,9 @@
 // The kestrova executable.
 
+#include <memory>
+#include <string>
+#include <vector>
+
 #include <glib.h>
 #include <wx/app.h>
 
