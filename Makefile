@@ -55,10 +55,18 @@ fuzz: test-deps
 	@cmake --build --preset fuzz -j $(JOBS)
 	@ctest --preset fuzz -j 1
 
+# The core and its unit tables for Windows: cross-built by MinGW-w64 (build-win) and run under Wine.
+.PHONY: test-windows
+test-windows: deps
+	@scripts/install-deps windows
+	@cmake --preset windows-core $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset windows-core -j $(JOBS)
+	@ctest --preset windows-core
+
 # clang-tidy over the program and its tests with the checks of .clang-tidy (CI runs it), on the default
 # build's compile commands.
 tidy: test-deps build
-	@git ls-files 'src/*.cpp' 'tests/*.cpp' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2>&1 | \
+	@git ls-files 'src/*.cpp' 'tests/*.cpp' ':!:src/platform/win/*' ':!:tests/unit/win_*' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2>&1 | \
 	  grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated' | tee $(BUILD)/tidy.log; \
 	  ! grep -q -E '(warning|error):' $(BUILD)/tidy.log
 
@@ -104,7 +112,7 @@ mutate: deps
 	@scripts/mutate --max $(MUTANTS) --jobs $(JOBS) $(MUTATE_ARGS)
 
 clean:
-	rm -rf build build-san build-fuzz
+	rm -rf build build-san build-fuzz build-win
 
 # The documentation's pictures (docs/screenshot*.png), taken of the program on private displays.
 .PHONY: screenshots
