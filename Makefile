@@ -76,14 +76,13 @@ format: test-deps
 format-check: test-deps
 	@clang-format --dry-run --Werror $(FORMAT_SOURCES)
 
-# The benchmarks of bench/, beside Chromium (installed here when missing), under a private
-# display. QUICK=1 runs each figure fewer times, in a few minutes; BENCH_ARGS passes more options
-# (--only=memory,idle --no-chromium). The table is appended to bench/RESULTS.md.
-bench: test-deps
-	@scripts/install-deps bench
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DKESTROVA_BENCH=ON $(CMAKE_ARGS) >/dev/null
-	@cmake --build $(BUILD) -j $(JOBS) --target kestrova kestrova_bench
-	@scripts/run-under-x $(BUILD)/bench/kestrova_bench $(if $(QUICK),--quick) $(BENCH_ARGS)
+# The benchmarks of bench/ (bench/bench.py, on the end-to-end tests' helpers), beside Chromium
+# (installed here when missing), under a private display. QUICK=1 runs each figure fewer times, in
+# a few minutes; BENCH_ARGS passes more options (--only=memory,idle --no-chromium). The table is
+# appended to bench/RESULTS.md; a figure that could not be measured fails the target.
+bench: test-deps build
+	@scripts/install-deps bench python3-xlib
+	@scripts/run-under-x bench/bench.py $(if $(QUICK),--quick) --program=$(abspath $(BUILD))/kestrova $(BENCH_ARGS)
 
 test: test-deps build test-sanitize test-fuzz
 	@ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
