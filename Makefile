@@ -80,14 +80,16 @@ format: test-deps
 format-check: test-deps
 	@clang-format --dry-run --Werror $(FORMAT_SOURCES)
 
-# The benchmarks of bench/, beside Chromium (installed here when missing), under a private
-# display. QUICK=1 runs each figure fewer times, in a few minutes; BENCH_ARGS passes more options
-# (--only=memory,idle --no-chromium). The table is appended to bench/RESULTS.md.
+# The benchmarks of bench/ (bench/bench.py, on the end-to-end tests' helpers), beside Chromium
+# (installed here when missing), under a private display, on the bench preset's build. QUICK=1 runs
+# each figure fewer times, in a few minutes; BENCH_ARGS passes more options (--only=memory,idle
+# --no-chromium). The table is appended to bench/RESULTS.md; a figure that could not be measured
+# fails the target.
 bench: test-deps
 	@scripts/install-deps bench
 	@cmake --preset bench $(CMAKE_ARGS) >/dev/null
-	@cmake --build --preset bench -j $(JOBS) --target kestrova kestrova_bench
-	@scripts/run-under-x $(BUILD)/bench/kestrova_bench $(if $(QUICK),--quick) $(BENCH_ARGS)
+	@cmake --build --preset bench -j $(JOBS) --target kestrova
+	@scripts/run-under-x bench/bench.py $(if $(QUICK),--quick) --program=$(abspath $(BUILD))/kestrova $(BENCH_ARGS)
 
 test: test-deps build test-sanitize test-fuzz
 	@ctest --preset default -j $(JOBS)
