@@ -78,8 +78,12 @@ gboolean OnDeadline(gpointer reached) {
 }  // namespace
 
 void WxEventPump::ProcessEventsUntil(std::int64_t deadline_ms) {
+  ProcessEventsUntilDone(deadline_ms, [] { return false; });
+}
+
+void WxEventPump::ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) {
   const std::int64_t left = deadline_ms - clock_.NowMs();
-  if (left > 0) {
+  if (left > 0 && !done()) {
     // The timer wakes the blocking iteration at the deadline; until then each window event, web
     // engine message or timer is dispatched as it arrives, as the main loop would. A handler that
     // waits in turn iterates the same context, so this timer also fires inside it, and this wait
@@ -88,7 +92,7 @@ void WxEventPump::ProcessEventsUntil(std::int64_t deadline_ms) {
     GSource* timer = g_timeout_source_new(static_cast<guint>(std::min<std::int64_t>(left, G_MAXUINT)));
     g_source_set_callback(timer, OnDeadline, &reached, nullptr);
     g_source_attach(timer, nullptr);
-    while (!reached) {
+    while (!reached && !done()) {
       g_main_context_iteration(nullptr, TRUE);
       // What wx queues for later (CallAfter, posted events) runs here as it would in a yield.
       if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
