@@ -9,129 +9,115 @@
 namespace kestrova {
 namespace {
 
-// Plays a script of the browser's events and of due navigations ("<ms> <what> [url]", joined by
-// "|") against the guard on the virtual clock, as the browse loop and the browser would: a
-// navigation follows the guard's steps, a wait ends at its time or at the next event, and the
-// web process answers each question `delay` ms after it was asked (-1: never). Returns what was
-// done: "<ms> request <url>", "<ms> ask", "<ms> hold" (a dialog held), "<ms> end".
+// Plays a script against the guard on the virtual clock, as the browse loop and the browser would,
+// and returns what was done. The script's items are "<ms> <code> [argument]" joined by "|":
+//   n URL  a navigation is due: it follows the guard's steps, each wait ending at its time or at
+//          the next event, until the page is requested
+//   s c a r f  the load started, committed, was answered (its response), redirected, finished
+//   x URL  a load failed      k  the web process ended      d  the page raised a script dialog
+//   q MS   from now on the web process answers a question MS after it (-1: never; 2 at first)
+// What was done: "<ms> R URL" (requested), "<ms> A" (a question asked), "<ms> H" (a dialog held),
+// "<ms> E" (the web process ended).
 std::string Play(const std::string& script) {
   testing::Fake clock;
   NavigationGuard guard(clock);
-  std::multimap<std::int64_t, std::pair<std::string, std::string>> items;
+  std::multimap<std::int64_t, std::string> items;
   std::istringstream in(script);
-  for (std::string item; std::getline(in, item, '|');) {
-    std::istringstream words(item);
-    std::int64_t ms = 0;
-    std::string what, url;
-    words >> ms >> what >> url;
-    items.emplace(ms, std::pair(what, url));
-  }
+  for (std::string item; std::getline(in, item, '|');) items.emplace(std::stoll(item), item.substr(item.find(' ') + 1));
   std::string done;
+  std::int64_t& now = clock.now_ms;
   std::int64_t delay = 2;
-  auto& now = clock.now_ms;
   auto note = [&](const std::string& what) { done += (done.empty() ? "" : "|") + std::to_string(now) + " " + what; };
   auto ask = [&] {
-    note("ask");
+    note("A");
     const int question = guard.QuestionAsked();
-    if (delay >= 0) items.emplace(now + delay, std::pair("reply", std::to_string(question)));
+    if (delay >= 0) items.emplace(now + delay, "y " + std::to_string(question));
   };
-  auto apply = [&](const std::string& what, const std::string& url) {
-    if (what == "start") guard.LoadStarted();
-    if (what == "commit" && guard.LoadCommitted()) ask();
-    if (what == "redirect") guard.LoadRedirected();
-    if (what == "answer") guard.Answered();
-    if (what == "finish") guard.LoadFinished();
-    if (what == "fail") guard.LoadFailed(url);
-    if (what == "crash") guard.WebProcessEnded();
-    if (what == "dialog" && guard.DialogRaised()) note("hold");
-    if (what == "reply") guard.QuestionAnswered(std::stoi(url));
-    if (what == "delay") delay = std::stoll(url);
+  auto apply = [&](const std::string& item) {
+    const std::string argument = item.size() > 2 ? item.substr(2) : "";
+    switch (item[0]) {
+      case 's': guard.LoadStarted(); break;
+      case 'c':
+        if (guard.LoadCommitted()) ask();
+        break;
+      case 'a': guard.Answered(); break;
+      case 'r': guard.LoadRedirected(); break;
+      case 'f': guard.LoadFinished(); break;
+      case 'x': guard.LoadFailed(argument); break;
+      case 'k': guard.WebProcessEnded(); break;
+      case 'd':
+        if (guard.DialogRaised()) note("H");
+        break;
+      case 'y': guard.QuestionAnswered(std::stoi(argument)); break;
+      case 'q': delay = std::stoll(argument); break;
+    }
   };
   while (!items.empty()) {
-    auto [ms, item] = *items.begin();
+    const auto [ms, item] = *items.begin();
     items.erase(items.begin());
     now = std::max(now, ms);
-    if (item.first != "nav") {
-      apply(item.first, item.second);
+    if (item[0] != 'n') {
+      apply(item);
       continue;
     }
     for (GuardStep step = guard.Next(); step.kind != GuardStep::Kind::Request; step = guard.Next()) {
       if (step.kind == GuardStep::Kind::Ask) ask();
-      if (step.kind == GuardStep::Kind::EndProcess) note("end"), guard.WebProcessEnded();
+      if (step.kind == GuardStep::Kind::EndProcess) note("E"), guard.WebProcessEnded();
       if (step.kind != GuardStep::Kind::Wait) continue;
       if (step.until_ms <= now) return done + "|a wait that is over";
       const auto next = items.begin();
-      if (next != items.end() && next->first <= step.until_ms && next->second.first != "nav") {
-        now = std::max(now, next->first);
-        const auto [what, url] = next->second;
-        items.erase(next);
-        apply(what, url);
-      } else {
+      if (next == items.end() || next->first > step.until_ms || next->second[0] == 'n') {
         now = step.until_ms;
+        continue;
       }
+      now = std::max(now, next->first);
+      const std::string event = next->second;
+      items.erase(next);
+      apply(event);
     }
-    note("request " + item.second);
-    guard.LoadRequested(item.second);
+    note("R " + item.substr(2));
+    guard.LoadRequested(item.substr(2));
   }
   return done;
 }
 
-// The view's own blank load has run, and page a has loaded in a process that answers in 2 ms.
-const std::string kShown = "0 start|1 commit|3 finish|100 nav http://a/|110 start|120 answer|130 commit|140 finish|";
-const std::string kShownDone = "1 ask|100 ask|102 request http://a/|130 ask|";
-
 // clang-format off
-// Each row names the rule it covers: the one that a mutant breaking it makes fail.
+// The view's own load has run, and page a has loaded in a process that answers in 2 ms.
+const std::string kShown = "0 s|1 c|3 f|100 n a|110 s|120 a|130 c|140 f|", kShownDone = "1 A|100 A|102 R a|130 A|";
+// A row for each case that the soaks found, and for each rule that a mutant of it would break.
 TEST(NavigationGuard, Scenarios) {
   const std::pair<std::string, std::string> rows[] = {
-      // The view's own first load starts only once the process is up, after the first request:
-      // its start and commit are not the request's (the request's own start is awaited).
-      {"0 nav http://a/|1000 nav http://b/|1500 start|1550 commit|1560 finish|1700 start|1750 answer",
-       "0 request http://a/|1550 ask|1750 ask|1752 request http://b/"},
+      // The view's own first load starts only once the process is up, after the first request: its
+      // start and commit are not the request's, whose own start is awaited.
+      {"0 n a|1000 n b|1500 s|1550 c|1560 f|1700 s|1750 a", "0 R a|1550 A|1750 A|1752 R b"},
       // A first page still unsent under load: its start is awaited up to 5 s after its request.
-      {"0 start|1 commit|3 finish|100 nav http://a/|3300 start|3350 answer|1100 nav http://b/",
-       "1 ask|100 ask|102 request http://a/|3350 ask|3352 request http://b/"},
-      {"0 start|1 commit|3 finish|100 nav http://a/|1100 nav http://b/", "1 ask|100 ask|102 request http://a/|5102 ask|"
-       "5104 request http://b/"},
-      // A process idle after a download (its load failed, so not loading) that answers in 0.7 s is kept.
-      {kShown + "1100 nav http://a/download|1110 start|1120 answer|1125 fail http://a/download|1126 finish|2000 delay 700|"
-       "2100 nav http://b/", kShownDone + "1100 ask|1102 request http://a/download|2100 ask|2800 request http://b/"},
-      // A 20 MB page still parsing: while it loads, an answer must come within half a second.
-      {kShown + "1100 nav http://a/huge|1110 start|1120 answer|1130 commit|1500 delay 800|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/huge|1130 ask|2100 ask|2600 end|2600 request http://b/"},
+      {"0 s|1 c|3 f|100 n a|3300 s|3350 a|1100 n b", "1 A|100 A|102 R a|3350 A|3352 R b"},
+      // A process idle after a download (its load failed: not loading) that answers in 0.7 s is kept.
+      {kShown + "1100 n d|1110 s|1120 a|1125 x d|1126 f|2000 q 700|2100 n b", kShownDone + "1100 A|1102 R d|2100 A|2800 R b"},
+      // A 20 MB page still parsing: while its page loads, a process must answer within half a second.
+      {kShown + "1100 n h|1110 s|1120 a|1130 c|1500 q 800|2100 n b", kShownDone + "1100 A|1102 R h|1130 A|2100 A|2600 E|2600 R b"},
       // An endless script: the question of the commit, unanswered since, is not asked again; a last look.
-      {kShown + "1100 nav http://a/endless|1110 start|1120 answer|1125 delay -1|1130 commit|3100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/endless|1130 ask|3150 end|3150 request http://b/"},
-      // A dialog loop: the next dialog is held before the process is ended; at most 300 ms.
-      {kShown + "1100 nav http://a/dialogs|1110 start|1120 answer|1125 delay -1|1130 commit|1140 dialog|3100 nav http://b/|"
-       "3200 dialog|3210 dialog", kShownDone + "1100 ask|1102 request http://a/dialogs|1130 ask|3200 hold|3200 end|"
-       "3200 request http://b/"},
-      {kShown + "1100 nav http://a/dialogs|1110 start|1120 answer|1125 delay -1|1130 commit|1140 dialog|3100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/dialogs|1130 ask|3450 end|3450 request http://b/"},
-      // A refused port: the failure ends the wait; so does a request cancelled (by Stop) before it started.
-      {kShown + "1100 nav http://a:9/|1110 start|1115 fail http://a:9/|1116 finish|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a:9/|2100 ask|2102 request http://b/"},
-      {kShown + "1100 nav http://c/|1150 fail http://c/|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://c/|2100 ask|2102 request http://b/"},
+      {kShown + "1100 n e|1110 s|1120 a|1125 q -1|1130 c|3100 n b", kShownDone + "1100 A|1102 R e|1130 A|3150 E|3150 R b"},
+      // A dialog loop: the next dialog is held before the process is ended, or 300 ms pass.
+      {kShown + "1100 n d|1110 s|1120 a|1125 q -1|1130 c|1140 d|3100 n b|3200 d|3210 d",
+       kShownDone + "1100 A|1102 R d|1130 A|3200 H|3200 E|3200 R b"},
+      {kShown + "1100 n d|1110 s|1120 a|1125 q -1|1130 c|1140 d|3100 n b", kShownDone + "1100 A|1102 R d|1130 A|3450 E|3450 R b"},
+      // A refused port: its failure is the end of the wait; so is a request cancelled (Stop) before its start.
+      {kShown + "1100 n p|1110 s|1115 x p|1116 f|2100 n b", kShownDone + "1100 A|1102 R p|2100 A|2102 R b"},
+      {kShown + "1100 n c|1150 x c|2100 n b", kShownDone + "1100 A|1102 R c|2100 A|2102 R b"},
       // A server that never answers holds the next page one second after the start.
-      {kShown + "1100 nav http://a:8/|1600 start|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a:8/|2600 ask|2602 request http://b/"},
+      {kShown + "1100 n z|1600 s|2100 n b", kShownDone + "1100 A|1102 R z|2600 A|2602 R b"},
       // A redirect is the server's answer.
-      {kShown + "1100 nav http://a/r|1110 start|1120 redirect|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/r|2100 ask|2102 request http://b/"},
-      // A fragment-only entry after its page starts no load; another page's fragment does.
-      {kShown + "1100 nav http://a/#x|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/#x|2100 ask|2102 request http://b/"},
-      {kShown + "1100 nav http://c/#x|2100 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://c/#x|6102 ask|6104 request http://b/"},
+      {kShown + "1100 n r|1110 s|1120 r|2100 n b", kShownDone + "1100 A|1102 R r|2100 A|2102 R b"},
+      // A fragment-only entry after its page starts no load; a fragment of another page does.
+      {kShown + "1100 n a#x|2100 n b", kShownDone + "1100 A|1102 R a#x|2100 A|2102 R b"},
+      {kShown + "1100 n c#x|2100 n b", kShownDone + "1100 A|1102 R c#x|6102 A|6104 R b"},
       // A process that crashed took its requests and its question: a fresh one is not asked.
-      {kShown + "1100 nav http://a/p|1110 start|1120 crash|2100 nav http://b/|2110 start|3100 nav http://c/",
-       kShownDone + "1100 ask|1102 request http://a/p|2100 request http://b/|3110 request http://c/"},
-      // An answer later than the limit counts as none; one from an ended process, as nothing.
-      {kShown + "1100 nav http://a/p|1110 start|1120 answer|1125 delay 1090|1130 commit|1140 finish|2200 nav http://b/",
-       kShownDone + "1100 ask|1102 request http://a/p|1130 ask|2220 end|2220 request http://b/"},
+      {kShown + "1100 n p|1110 s|1120 k|2100 n b|2110 s|3100 n c", kShownDone + "1100 A|1102 R p|2100 R b|3110 R c"},
+      // An answer later than the limit counts as none.
+      {kShown + "1100 n p|1110 s|1120 a|1125 q 1090|1130 c|1140 f|2200 n b", kShownDone + "1100 A|1102 R p|1130 A|2220 E|2220 R b"},
   };
-  for (const auto& [script, done] : rows) EXPECT_EQ(Play(script), done) << script;
+  for (const auto& row : rows) EXPECT_EQ(Play(row.first), row.second) << "row " << &row - rows;
 }
 // clang-format on
 
