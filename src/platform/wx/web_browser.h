@@ -33,7 +33,6 @@ class WebKitBrowser : public Browser {
   void Navigate(const std::string& url) override;
   void Stop() override;
   void SetSilent(bool silent) override;
-  bool Silent() const { return silent_; }
   // The next navigation to exactly this URL asks the server for the page itself, whatever the
   // cache holds for it; what the page loads comes from the cache as usual.
   void FetchAfreshOnce(const std::string& url);
