@@ -82,6 +82,7 @@ def main(program, results):
            f"| requests per ordinary page | {min(counts)} to {max(counts)} "
            + ("(list order, none missing) |" if not figures["missing"] else f"({figures['missing']} visits missing) |"),
            f"| ordinary pages that ran their script | {figures['ran']} of {sum(counts)} fetched |",
+           f"| worst delay from a navigation's due time to its request | {figures['late_ms']} ms |",
            f"| memory (PSS, program + web engine processes) after the first minute | {first['pss']:.1f} MB |",
            f"| memory at the end | {last['pss']:.1f} MB |",
            f"| memory, highest of the minute samples | {peak:.1f} MB (limit {MEMORY_LIMIT_MB} MB) |",

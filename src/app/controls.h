@@ -184,10 +184,6 @@ class WebBrowserControl : public Control {
   std::function<void()> on_document_complete_;
 };
 
-// When a command chosen while a navigation awaits the browser runs: after that wait, like any other
-// input, or at once.
-enum class WhileNavigating { Deferred, AtOnce };
-
 class MenuItem {
  public:
   using Listener = std::function<void()>;
@@ -204,11 +200,7 @@ class MenuItem {
 
   // The user chose the command.
   void Click() const;
-  void SetOnClick(std::function<void()> on_click, WhileNavigating timing = WhileNavigating::Deferred) {
-    on_click_ = std::move(on_click);
-    timing_ = timing;
-  }
-  WhileNavigating Timing() const { return timing_; }
+  void SetOnClick(std::function<void()> on_click) { on_click_ = std::move(on_click); }
 
  private:
   std::string name_;
@@ -216,7 +208,6 @@ class MenuItem {
   MenuItem* parent_;
   Listener listener_;
   std::function<void()> on_click_;
-  WhileNavigating timing_ = WhileNavigating::Deferred;
 };
 
 }  // namespace kestrova

@@ -30,8 +30,7 @@ void WireForm(Form2& form) {
   form.Load.SetOnClick(run(Load_Click));
   form.Save.SetOnClick(run(Save_Click));
   form.mnuHide.SetOnClick(run(mnuHide_Click));
-  // Exit ends everything, a navigation's wait included.
-  form.Exit.SetOnClick(run(Exit_Click), WhileNavigating::AtOnce);
+  form.Exit.SetOnClick(run(Exit_Click));
   form.Contents.SetOnClick(run(Contents_Click));
   form.License.SetOnClick(run(License_Click));
   form.About.SetOnClick(run(About_Click));

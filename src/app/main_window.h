@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/controls.h"
+#include "browse/navigation_guard.h"
 #include "browse/visit_log.h"
 #include "platform/services.h"
 
@@ -107,6 +108,7 @@ struct Form2 {
   // The visit log's file named on the command line ("/l="), or empty.
   std::string LogSwitch;
   VisitLog visit_log{services};
+  NavigationGuard navigation_guard{services.clock};
 
   // Which activations of the window count: it has been shown, and another form of the program
   // (the About box) has been active since the main window last counted one.

@@ -3,6 +3,7 @@
 // with wxWidgets and WebKitGTK; the unit tests use fakes with a virtual clock.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,12 @@ class Browser {
   virtual void Navigate(const std::string& url) = 0;
   // Cancels a load in progress; harmless when nothing is loading.
   virtual void Stop() = 0;
+  // Puts a question to the page's web process that only its main thread can answer, and reports
+  // it and its answer to the navigation guard. Returns at once.
+  virtual void AskWebProcess() = 0;
+  // Ends the page's web process at once (and any script dialog held for it), so that the next
+  // load starts in a fresh one.
+  virtual void EndWebProcess() = 0;
   // True: the browser opens no dialog or window of its own.
   virtual void SetSilent(bool silent) = 0;
 };
@@ -91,6 +98,8 @@ class EventPump {
   // arrives, then processes what is pending as ProcessEvents does. It sleeps while nothing comes:
   // no polling. A handler that runs long inside it can carry it past the deadline.
   virtual void ProcessEventsUntil(std::int64_t deadline_ms) = 0;
+  // As ProcessEventsUntil, but returns as soon as `done` holds after an event was handled.
+  virtual void ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) = 0;
 };
 
 class RandomSource {

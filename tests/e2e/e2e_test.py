@@ -3,7 +3,7 @@
 # when each request arrives.  e2e_test.py PROGRAM [TestCase.test ...], under scripts/run-under-x (or
 # run_under_weston.sh for the run under Wayland). The soak's length is SOAK_MINUTES (3 unless set);
 # bench/soak.py runs the same soak for an hour.
-import collections, contextlib, http.server, json, os, pathlib, shutil, signal, socket, subprocess, sys, tempfile
+import collections, contextlib, http.server, json, os, pathlib, re, shutil, signal, socket, subprocess, sys, tempfile
 import threading, time, unittest
 
 import psutil
@@ -15,8 +15,8 @@ Request = collections.namedtuple("Request", "path target at")
 class Server(http.server.ThreadingHTTPServer):
     daemon_threads = True
 
-    def __init__(self):
-        super().__init__(("127.0.0.1", 0), Handler)
+    def __init__(self, port=0):
+        super().__init__(("127.0.0.1", port), Handler)
         self.requests, self.routes = [], {}  # appended to by the handlers' threads: a list's append is atomic
         threading.Thread(target=self.serve_forever, daemon=True).start()
 
@@ -81,6 +81,12 @@ def command(process):
     with contextlib.suppress(psutil.Error):
         return " ".join(process.cmdline())
     return ""
+
+
+def connections(process):
+    with contextlib.suppress(psutil.Error):
+        return process.connections()
+    return []
 
 
 def still_running(processes):
@@ -161,6 +167,9 @@ def mixture(server, scratch):
     # The soak's playlist: ordinary pages, each followed by an entry that tries to hold, flood or
     # trick the browser. Returns the entries, the ordinary pages' paths and the hostile ones' names.
     payload, silent = f"kestrova-payload-{os.getpid()}.bin", socket.create_server(("127.0.0.1", 0))
+    # A server that goes away for a while; each answer closes its connection, which would still reach it.
+    away = Server()
+    away.routes["/away.html"] = lambda h: (200, {"Cache-Control": "no-store", "Connection": "close"}, "away")
     write(f"{scratch}/secret.txt", "the secret")
     write(f"{scratch}/folder/inner/spy.html", f"<script>fetch('file://{scratch}/secret.txt').then(r => r.text())"
           f".catch(() => '-').then(t => new Image().src = '{server.url('/read')}?got=' + encodeURIComponent(t || '-'))"
@@ -182,21 +191,26 @@ def mixture(server, scratch):
         ("a server that never answers", f"http://127.0.0.1:{silent.getsockname()[1]}/"), ("a refused port", refused()),
         ("a folder", f"file://{scratch}/folder/"), ("a missing file", f"file://{scratch}/missing.html"),
         ("a missing file given as a path", f"{scratch}/missing.html"), ("about:blank", "about:blank"),
-        ("a 64 KB URL", server.url("/long?" + "x" * 65536)), ("an empty entry", "")]
+        ("a 64 KB URL", server.url("/long?" + "x" * 65536)), ("an empty entry", ""),
+        ("a fragment of the page before", "#part"), ("a server away for a while", away.url("/away.html"))]
     # No Cache fetches the page alone afresh: the reports a page sends must not come from the cache.
     server.routes.update({"/ran": ("no-store", ""), "/read": ("no-store", ""), **dict(h[1:] for h in hostile if h[2:])})
     ordinary = [f"/page-{i}.html" for i in range(len(hostile))]
     server.routes.update({p: script_page(f"new Image().src = '/ran?page={i}';") for i, p in enumerate(ordinary)})
-    entries = [e for p, h in zip(ordinary, hostile) for e in (server.url(p), server.url(h[1]) if h[2:] else h[1])]
-    return entries, ordinary, [h[0] for h in hostile], payload, silent
+    entries = [e for p, h in zip(ordinary, hostile) for e in (server.url(p), server.url(h[1]) if h[2:] else
+                                                              server.url(p) + h[1] if h[1][:1] == "#" else h[1])]
+    return entries, ordinary, [h[0] for h in hostile], payload, silent, away
 
 
 def soak(scratch, minutes, tick=lambda pid, elapsed: None):
-    # Browses the mixture at /t=1, No Cache on, killing the web process once, then stops the run
-    # from the menu. Returns what went wrong (nothing when all is well) and the figures.
-    entries, ordinary, names, payload, silent = mixture(server := Server(), scratch)
-    program = Program([f"/f={write(f'{scratch}/soak.txt', *entries)}", "/t=1"], scratch)
-    problems, intruders, killed = [], set(), {}
+    # Browses the mixture at /t=1, No Cache on, with the visit log, killing the web process once and
+    # taking one server away from 30 % of the run to 60 %, then stops the run from the menu. Returns
+    # what went wrong (nothing when all is well) and the figures.
+    entries, ordinary, names, payload, silent, away = mixture(server := Server(), scratch)
+    log, trace, port = f"{scratch}/visits.jsonl", f"{scratch}/trace.log", away.server_port
+    program = Program([f"/f={write(f'{scratch}/soak.txt', *entries)}", "/t=1", f"/l={log}"], scratch,
+                      KESTROVA_TRACE=trace)
+    problems, intruders, killed, returned = [], set(), {}, None
     try:
         window = program.main_window()
         started = time.monotonic()
@@ -208,6 +222,11 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
                 killed = {p: c for p, c in tree.items() if "WebKitWebProcess" in c and "bwrap" not in c}
                 problems += [] if any("bwrap" in c for c in tree.values()) else ["no sandbox around the web process"]
                 kill(killed)
+            if away and returned is None and time.monotonic() > started + minutes * 18:
+                away.shutdown(), away.server_close()
+                away = None
+            elif not away and time.monotonic() > started + minutes * 36:
+                away, returned = Server(port), time.monotonic()
             tick(program.pid, time.monotonic() - started)
             time.sleep(0.5)
         if program.process.poll() is not None:
@@ -216,9 +235,12 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
         stopped = time.monotonic()
         problems += [] if stop_ends_run(program, window, server) else ["requests went on after the stop"]
         problems += [f"survived the kill: {killed[p]}" for p in still_running(killed)]
+        waiting = [c for p in descendants(program.pid) for c in connections(p) if c.raddr == silent.getsockname()]
+        processes = len(descendants(program.pid))
     finally:
         program.kill()
         silent.close()
+        away and away.server_close()
 
     # Every ordinary page comes once per pass, two intervals after the one before, whatever its
     # hostile neighbour did; a stuck web process may delay one by the two seconds its successor
@@ -240,6 +262,19 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
     if stopped - seen[-1].at > 4.5:
         problems.append(f"the run had ended {stopped - seen[-1].at:.0f} s before the stop")
 
+    # Each visit's line says what happened to it: the silent server's was given up, the refused port's
+    # refused; the server away was refused while away and visited again after its return; nothing piled up.
+    url, visits = dict(zip(names, entries[1::2])), [json.loads(line) for line in read(log).splitlines()]
+    outcomes = {name: [v.get("status", v.get("error")) for v in visits if v["url"] == url[name]] for name in names}
+    problems += [f"{name}: {o}" for name, good in (("a server that never answers", ("cancelled", "timeout")),
+                 ("a refused port", ("refused",))) for o in outcomes[name] if o not in good]
+    away_visits = "".join("u" if o == 200 else "d" if o == "refused" else "?" for o in outcomes["a server away for a while"])
+    problems += [] if re.fullmatch("u+d+u+", away_visits) else [f"the server away: {away_visits}"]
+    problems += [] if returned and away and away.seen() else ["the server's return was never visited"]
+    problems += [] if len(waiting) <= 1 and processes <= 8 else [f"{len(waiting)} connections, {processes} processes"]
+    requests = [int(line.split()[0]) / 1000 for line in read(trace).splitlines() if " navigate " in line]
+    late_ms = round(1000 * max(b - a - 1 for a, b in zip(requests, requests[1:])))
+
     # The hostile entries held nothing and got nothing: no credentials sent after a 401, no download
     # retried, the redirect loop followed within bounds, the scripts ran, no window opened, nothing
     # read from another file, nothing saved.
@@ -257,7 +292,7 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
     for folder in (scratch, os.path.expanduser("~/Downloads")):
         problems += [f"the download was saved in {d}" for d, _, files in os.walk(folder) if payload in files]
     return problems, {"counts": counts, "missing": missing, "ran": len(server.seen("/ran")), "entries": len(entries),
-                      "hostile": names, "minutes": (time.monotonic() - started) / 60}
+                      "hostile": names, "minutes": (time.monotonic() - started) / 60, "late_ms": late_ms}
 
 
 class EndToEnd(unittest.TestCase):

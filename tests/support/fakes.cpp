@@ -39,10 +39,10 @@ std::optional<std::string> Fake::Show(FileDialogMode mode, const std::string& in
   return answers.empty() ? std::nullopt : Take(answers);
 }
 
-void Fake::RunDueActions(std::int64_t until_ms) {
+void Fake::RunDueActions(std::int64_t until_ms, const std::function<bool()>& done) {
   // An action may itself wait on the events (a start inside a wait), so each leaves the schedule
   // before it runs.
-  while (!actions_.empty() && actions_.begin()->first <= until_ms) {
+  while (!done() && !actions_.empty() && actions_.begin()->first <= until_ms) {
     auto due = actions_.extract(actions_.begin());
     now_ms = std::max(now_ms, due.key());
     due.mapped()();
@@ -58,6 +58,12 @@ void Fake::ProcessEvents() {
 void Fake::ProcessEventsUntil(std::int64_t deadline_ms) {
   RunDueActions(deadline_ms);
   now_ms = std::max(now_ms, deadline_ms);
+  ProcessEvents();
+}
+
+void Fake::ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) {
+  RunDueActions(deadline_ms, done);
+  if (!done()) now_ms = std::max(now_ms, deadline_ms);
   ProcessEvents();
 }
 

@@ -54,6 +54,8 @@ class Fake : public Browser,
 
   void Navigate(const std::string& url) override { Log("navigate " + url); }
   void Stop() override { Log("browser stop"); }
+  void AskWebProcess() override { Log("ask web process"), form.navigation_guard.QuestionAsked(); }
+  void EndWebProcess() override { Log("end web process"); }
   void SetSilent(bool silent) override { Log(silent ? "silent on" : "silent off"); }
   void DeleteUrlCacheEntry(const std::string& url) override { Log("purge " + url); }
   // Journals "open dialog at <name>" or "save dialog at <name>"; answers the next of `answers`
@@ -67,6 +69,7 @@ class Fake : public Browser,
   LocalTime Local() override { return local; }
   void ProcessEvents() override;
   void ProcessEventsUntil(std::int64_t deadline_ms) override;
+  void ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) override;
   void ReseedFromClock() override { ++reseeds; }
   // The scripted draws in turn, then the last one again.
   float Next() override { return draws.size() > 1 ? Take(draws) : draws.front(); }
@@ -109,7 +112,8 @@ class Fake : public Browser,
     T front = queue.front();
     return queue.pop_front(), front;
   }
-  void RunDueActions(std::int64_t until_ms);
+  void RunDueActions(
+      std::int64_t until_ms, const std::function<bool()>& done = [] { return false; });
 
   Lines journal_;
   std::multimap<std::int64_t, std::function<void()>> actions_;

@@ -17,7 +17,6 @@
 #include "platform/wx/compact_style.h"
 #include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
-#include "platform/wx/pump_until.h"
 #include "platform/wx/text_codec.h"
 #include "platform/wx/trace.h"
 
@@ -309,15 +308,7 @@ void ControlBinding::CreateMenus() {
     menu_items_.emplace_back(item, entry);
     frame_.Bind(
         wxEVT_MENU,
-        [this, item, name = item->Caption()](wxCommandEvent&) {
-          // A command chosen while WebKit is awaited inside a navigation runs once that wait is over,
-          // like any other input, unless the model says it runs at once.
-          if (PumpingNonInput() && item->Timing() == WhileNavigating::Deferred) {
-            frame_.CallAfter([this, item, name] { DispatchTraced(name, [item] { item->Click(); }); });
-            return;
-          }
-          DispatchTraced(name, [item] { item->Click(); });
-        },
+        [this, item, name = item->Caption()](wxCommandEvent&) { DispatchTraced(name, [item] { item->Click(); }); },
         entry->GetId());
     item->SetListener([entry, item] { entry->SetItemLabel(Utf8(item->Caption())); });
   }

@@ -23,7 +23,7 @@ Program::~Program() = default;
 void Program::Start() {
   InstallCompactStyle();
   frame_ = new MainFrame(form_);
-  browser_.Attach(frame_->WebView(), form_.visit_log);
+  browser_.Attach(frame_->WebView(), form_.visit_log, form_.navigation_guard);
   browser_.SetBeforeNavigate([this] { frame_->ApplyChanges(); });
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);

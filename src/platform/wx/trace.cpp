@@ -1,8 +1,10 @@
 #include "platform/wx/trace.h"
 
-#include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+
+#include "platform/wx/wx_services.h"
 
 namespace kestrova::wx {
 namespace {
@@ -23,9 +25,7 @@ bool TraceEnabled() { return TraceFile() != nullptr; }
 void Trace(std::string_view event) {
   std::FILE* file = TraceFile();
   if (file == nullptr) return;
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-          .count();
+  const std::int64_t ms = SteadyClock().NowMs();
   std::fprintf(file, "%lld %.*s\n", static_cast<long long>(ms), static_cast<int>(event.size()), event.data());
   // Readers look while the program runs, and the program may end by _exit.
   std::fflush(file);

@@ -3,22 +3,16 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
+#include "browse/navigation_guard.h"
 #include "browse/url_text.h"
-#include "platform/wx/pending_load.h"
+#include "platform/wx/page_events.h"
 #include "platform/wx/trace.h"
-#include "platform/wx/visit_watch.h"
-#include "platform/wx/web_process_watch.h"
 
 namespace kestrova::wx {
 namespace {
 
 WebKitWebView* Native(wxWebView* view) {
   return view ? static_cast<WebKitWebView*>(view->GetNativeBackend()) : nullptr;
-}
-
-gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog*, gpointer self) {
-  // TRUE: handled, so WebKit shows nothing; confirm and prompt answer as if cancelled.
-  return static_cast<WebKitBrowser*>(self)->Silent() ? TRUE : FALSE;
 }
 
 gboolean OnAuthenticate(WebKitWebView*, WebKitAuthenticationRequest* request, gpointer) {
@@ -36,17 +30,6 @@ gboolean OnFileChooser(WebKitWebView*, WebKitFileChooserRequest* request, gpoint
 gboolean OnPermission(WebKitWebView*, WebKitPermissionRequest* request, gpointer) {
   webkit_permission_request_deny(request);
   return TRUE;
-}
-
-gboolean OnDecidePolicy(WebKitWebView*, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type, gpointer) {
-  if (type != WEBKIT_POLICY_DECISION_TYPE_RESPONSE) return FALSE;
-  auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-  // A response the browser cannot show would become a download: nothing is ever saved.
-  if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
-    webkit_policy_decision_ignore(decision);
-    return TRUE;
-  }
-  return FALSE;
 }
 
 void OnDownloadStarted(WebKitWebContext*, WebKitDownload* download, gpointer) { webkit_download_cancel(download); }
@@ -75,20 +58,16 @@ WebKitBrowser::WebKitBrowser() {
   (void)sandboxed;
 }
 
-void WebKitBrowser::Attach(wxWebView* view, VisitLog& visit_log) {
+void WebKitBrowser::Attach(wxWebView* view, VisitLog& visit_log, NavigationGuard& guard) {
   view_ = view;
+  guard_ = &guard;
   WebKitWebView* web = Native(view);
   if (web == nullptr) return;
-  FollowLoadStarts(web);
-  // Before the browser's own handlers, which end the emission for what they refuse.
-  WatchVisits(web, visit_log);
-  WatchWebProcess(web);  // before the handler below: it may hold a dialog that one would answer
-  g_signal_connect(web, "script-dialog", G_CALLBACK(OnScriptDialog), this);
+  FollowPage(web, guard, visit_log, [this] { return silent_; });
   g_signal_connect(web, "authenticate", G_CALLBACK(OnAuthenticate), nullptr);
   g_signal_connect(web, "print", G_CALLBACK(OnPrint), nullptr);
   g_signal_connect(web, "run-file-chooser", G_CALLBACK(OnFileChooser), nullptr);
   g_signal_connect(web, "permission-request", G_CALLBACK(OnPermission), nullptr);
-  g_signal_connect(web, "decide-policy", G_CALLBACK(OnDecidePolicy), nullptr);
   g_signal_connect(web, "create", G_CALLBACK(OnCreate), nullptr);
   // A page opened from a file must not read other local files. These are WebKit's defaults, set
   // here so that no other default or setting of the toolkit can turn them on.
@@ -105,8 +84,6 @@ void WebKitBrowser::Navigate(const std::string& url) {
   const std::string target = NavigableUrl(url);
   const bool afresh = !fresh_target_.empty() && target == fresh_target_;
   fresh_target_.clear();
-  AwaitRequestedLoad(web);
-  EndWebProcessIfStuck(web);
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
   gchar* escaped = g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)
@@ -123,14 +100,18 @@ void WebKitBrowser::Navigate(const std::string& url) {
     soup_message_headers_replace(headers, "Pragma", "no-cache");
     soup_message_headers_replace(headers, "If-Modified-Since", "Thu, 01 Jan 1970 00:00:00 GMT");
   }
+  guard_->LoadRequested(uri);
   webkit_web_view_load_request(web, request);
-  NoteLoadRequested(web, uri);
   g_object_unref(request);
   g_free(escaped);
 }
 
+void WebKitBrowser::AskWebProcess() {
+  if (WebKitWebView* web = Native(view_)) wx::AskWebProcess(web);
+}
+
 void WebKitBrowser::EndWebProcess() {
-  if (WebKitWebView* web = Native(view_)) webkit_web_view_terminate_web_process(web);
+  if (WebKitWebView* web = Native(view_)) wx::EndWebProcess(web);
 }
 
 void WebKitBrowser::Stop() {

@@ -9,8 +9,9 @@
 class wxWebView;
 
 namespace kestrova {
+class NavigationGuard;
 class VisitLog;
-}
+}  // namespace kestrova
 
 namespace kestrova::wx {
 
@@ -21,24 +22,24 @@ class WebKitBrowser : public Browser {
  public:
   // Asks for WebKit's sandbox, before the first web view starts its web process.
   WebKitBrowser();
-  // Takes the view just made: follows its loads, tells the visit log how each ended, and keeps the
-  // browser from opening dialogs and windows of its own.
-  void Attach(wxWebView* view, VisitLog& visit_log);
-  // Ends the web process at once; the program is ending.
-  void EndWebProcess();
+  // Takes the view just made: reports its page's events to the navigation guard and the visit log,
+  // and keeps the browser from opening dialogs and windows of its own.
+  void Attach(wxWebView* view, VisitLog& visit_log, NavigationGuard& guard);
+  void AskWebProcess() override;
+  void EndWebProcess() override;
   // Runs before each navigation, to bring the window up to the model: a run shows the browser
   // just before it navigates, and the view is to be on screen when it is asked to load.
   void SetBeforeNavigate(std::function<void()> before) { before_navigate_ = std::move(before); }
   void Navigate(const std::string& url) override;
   void Stop() override;
   void SetSilent(bool silent) override;
-  bool Silent() const { return silent_; }
   // The next navigation to exactly this URL asks the server for the page itself, whatever the
   // cache holds for it; what the page loads comes from the cache as usual.
   void FetchAfreshOnce(const std::string& url);
 
  private:
   wxWebView* view_ = nullptr;
+  NavigationGuard* guard_ = nullptr;
   std::function<void()> before_navigate_;
   bool silent_ = false;
   std::string fresh_target_;

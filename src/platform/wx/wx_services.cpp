@@ -78,23 +78,26 @@ gboolean OnDeadline(gpointer reached) {
 }  // namespace
 
 void WxEventPump::ProcessEventsUntil(std::int64_t deadline_ms) {
+  ProcessEventsUntilDone(deadline_ms, [] { return false; });
+}
+
+void WxEventPump::ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) {
   // GLib's timer holds some 49 days at most: a longer slice of a very long interval waits in turns.
-  for (std::int64_t left = deadline_ms - clock_.NowMs(); left > 0; left = deadline_ms - clock_.NowMs()) {
+  for (std::int64_t left = deadline_ms - clock_.NowMs(); left > 0 && !done(); left = deadline_ms - clock_.NowMs()) {
     // The timer wakes the blocking iteration at the deadline; until then each window event, web
     // engine message or timer is dispatched as it arrives, as the main loop would. A handler that
     // waits in turn iterates the same context, so this timer also fires inside it, and this wait
     // ends as soon as that handler returns.
     bool reached = false;
-    GSource* timer = g_timeout_source_new(static_cast<guint>(std::min<std::int64_t>(left, G_MAXUINT)));
+    g_autoptr(GSource) timer = g_timeout_source_new(static_cast<guint>(std::min<std::int64_t>(left, G_MAXUINT)));
     g_source_set_callback(timer, OnDeadline, &reached, nullptr);
     g_source_attach(timer, nullptr);
-    while (!reached) {
+    while (!reached && !done()) {
       g_main_context_iteration(nullptr, TRUE);
       // What wx queues for later (CallAfter, posted events) runs here as it would in a yield.
       if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
     }
     g_source_destroy(timer);
-    g_source_unref(timer);
   }
   ProcessEvents();
 }

@@ -40,6 +40,7 @@ class WxEventPump : public EventPump {
   explicit WxEventPump(Clock& clock) : clock_(clock) {}
   void ProcessEvents() override;
   void ProcessEventsUntil(std::int64_t deadline_ms) override;
+  void ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) override;
 
  private:
   Clock& clock_;
