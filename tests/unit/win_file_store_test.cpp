@@ -28,33 +28,22 @@ std::string Bytes(const fs::path& path) {
 // with other names in place, leaves a read-only file and a folder as they were, and leaves nothing
 // else behind. Names are UTF-8, beyond ASCII and beyond 260 characters; bytes are kept as they are.
 TEST(WinFileStore, ReadsShownFilesAndReplacesThemWhole) {
+  // clang-format off
   enum class Made { File, Nothing, Folder, DeepFile, LinkedFile };
   using enum Made;
-  struct Case {
-    const char8_t* name;
-    Made made;
-    DWORD attributes;
-    std::optional<std::string> saved;
-    bool result;
-  };
+  struct Case { const char8_t* name; Made made; DWORD attributes; std::optional<std::string> saved; bool result; };
   const std::string old = "http://old\r\n", bytes("http://new\r\n\0\xff\r\n", 16);
   const Case cases[] = {
-      {u8"list.txt", File, 0, std::nullopt, true},
-      {u8"list.txt", File, FILE_ATTRIBUTE_HIDDEN, std::nullopt, false},
-      {u8"list.txt", File, FILE_ATTRIBUTE_SYSTEM, std::nullopt, false},
-      {u8"folder", Folder, 0, std::nullopt, false},
-      {u8"missing.txt", Nothing, 0, std::nullopt, false},
-      {u8"liste d'été 😀.txt", File, 0, std::nullopt, true},
-      {u8"list.txt", DeepFile, 0, std::nullopt, true},
-      {u8"list.txt", File, 0, bytes, true},
-      {u8"new.txt", Nothing, 0, bytes, true},
-      {u8"list.txt", File, FILE_ATTRIBUTE_HIDDEN, bytes, true},
-      {u8"list.txt", File, FILE_ATTRIBUTE_READONLY, bytes, false},
-      {u8"folder", Folder, 0, bytes, false},
-      {u8"liste d'été 😀.txt", File, 0, bytes, true},
-      {u8"list.txt", DeepFile, 0, bytes, true},
+      {u8"list.txt", File, 0, std::nullopt, true},            {u8"list.txt", File, FILE_ATTRIBUTE_HIDDEN, std::nullopt, false},
+      {u8"list.txt", File, FILE_ATTRIBUTE_SYSTEM, std::nullopt, false}, {u8"folder", Folder, 0, std::nullopt, false},
+      {u8"missing.txt", Nothing, 0, std::nullopt, false},     {u8"liste d'été 😀.txt", File, 0, std::nullopt, true},
+      {u8"list.txt", DeepFile, 0, std::nullopt, true},        {u8"list.txt", File, 0, bytes, true},
+      {u8"new.txt", Nothing, 0, bytes, true},                 {u8"list.txt", File, FILE_ATTRIBUTE_HIDDEN, bytes, true},
+      {u8"list.txt", File, FILE_ATTRIBUTE_READONLY, bytes, false}, {u8"folder", Folder, 0, bytes, false},
+      {u8"liste d'été 😀.txt", File, 0, bytes, true},          {u8"list.txt", DeepFile, 0, bytes, true},
       {u8"list.txt", LinkedFile, 0, bytes, true},
   };
+  // clang-format on
   // The test's own file operations take every name in its extended form: the standard library's
   // would stop at 260 characters. The store is given the plain name.
   const fs::path root =
@@ -71,12 +60,8 @@ TEST(WinFileStore, ReadsShownFilesAndReplacesThemWhole) {
                                       << ", attributes " << c.attributes << (c.saved ? ", saved" : ", loaded"));
     if (c.made == Folder) fs::create_directory(file);
     if (c.made == File || c.made == DeepFile || c.made == LinkedFile) std::ofstream(file, std::ios::binary) << old;
-    if (c.made == LinkedFile) {
-      ASSERT_TRUE(CreateHardLinkW((root / "other.txt").c_str(), file.c_str(), nullptr));
-    }
-    if (c.attributes != 0) {
-      ASSERT_TRUE(SetFileAttributesW(file.c_str(), c.attributes));
-    }
+    ASSERT_TRUE(c.made != LinkedFile || CreateHardLinkW((root / "other.txt").c_str(), file.c_str(), nullptr));
+    ASSERT_TRUE(c.attributes == 0 || SetFileAttributesW(file.c_str(), c.attributes));
 
     WinFileStore store;
     const std::string before = c.made == Folder || c.made == Nothing ? "" : old;
@@ -84,9 +69,7 @@ TEST(WinFileStore, ReadsShownFilesAndReplacesThemWhole) {
       EXPECT_EQ(store.Replace(plain(file), *c.saved), c.result);
       EXPECT_EQ(c.made == Folder ? "" : Bytes(file), c.result ? *c.saved : before);
       EXPECT_EQ(GetFileAttributesW(file.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY), c.attributes);
-      if (c.made == LinkedFile) {
-        EXPECT_EQ(Bytes(root / "other.txt"), *c.saved);
-      }
+      EXPECT_EQ(c.made == LinkedFile ? Bytes(root / "other.txt") : *c.saved, *c.saved) << "the other name";
     } else {
       EXPECT_EQ(store.Read(plain(file)), c.result ? std::optional(before) : std::nullopt);
     }

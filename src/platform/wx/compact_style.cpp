@@ -26,12 +26,11 @@ frame.kestrova-compact > label { padding: 0 2px; }
 }  // namespace
 
 void InstallCompactStyle() {
-  GtkCssProvider* provider = gtk_css_provider_new();
+  g_autoptr(GtkCssProvider) provider = gtk_css_provider_new();
   gtk_css_provider_load_from_data(provider, kCompactCss, -1, nullptr);
   // Above the application priority, where wx puts the fonts it sets on each widget.
   gtk_style_context_add_provider_for_screen(gdk_screen_get_default(), GTK_STYLE_PROVIDER(provider),
                                             GTK_STYLE_PROVIDER_PRIORITY_USER);
-  g_object_unref(provider);
 }
 
 void MakeCompact(wxWindow* window) {

@@ -1,5 +1,6 @@
 #include "platform/wx/page_events.h"
 
+#include <memory>
 #include <string>
 
 #include <webkit2/webkit2.h>
@@ -46,6 +47,12 @@ LoadError Classify(const GError* error) {
   return LoadError::Other;
 }
 
+// A reference to a script dialog, given back however its holder goes.
+struct DialogUnref {
+  void operator()(WebKitScriptDialog* dialog) const { webkit_script_dialog_unref(dialog); }
+};
+using HeldDialog = std::unique_ptr<WebKitScriptDialog, DialogUnref>;
+
 struct Page {
   Page(NavigationGuard& page_guard, VisitLog& page_log, std::function<bool()> is_silent)
       : guard(page_guard), log(page_log), silent(std::move(is_silent)) {}
@@ -55,7 +62,7 @@ struct Page {
   // The status of the main document's last response: WebKit keeps no main resource of its own
   // for a view that follows no resource loads.
   guint status = 0;
-  WebKitScriptDialog* held = nullptr;  // the dialog held until the process is ended
+  HeldDialog held;  // the dialog held until the process is ended
 };
 
 constexpr const char* kPageKey = "kestrova-page";
@@ -139,9 +146,8 @@ gboolean OnTlsFailed(WebKitWebView* web, gchar* uri, GTlsCertificate*, GTlsCerti
 
 void CloseHeldDialog(Page& page) {
   if (page.held == nullptr) return;
-  webkit_script_dialog_close(page.held);
-  webkit_script_dialog_unref(page.held);
-  page.held = nullptr;
+  webkit_script_dialog_close(page.held.get());
+  page.held.reset();
 }
 
 void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, gpointer data) {
@@ -160,7 +166,7 @@ void OnTerminated(WebKitWebView* web, WebKitWebProcessTerminationReason reason, 
 gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer data) {
   Page& page = *static_cast<Page*>(data);
   if (page.guard.DialogRaised()) {
-    if (page.held == nullptr) page.held = webkit_script_dialog_ref(dialog);
+    if (page.held == nullptr) page.held.reset(webkit_script_dialog_ref(dialog));
     return TRUE;
   }
   // TRUE: handled, so WebKit shows nothing; confirm and prompt answer as if cancelled.
@@ -170,9 +176,8 @@ gboolean OnScriptDialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer dat
 // Any question that the process's main thread must answer would do; this one changes nothing. The
 // view lives until its calls have answered.
 void OnAnswer(GObject* source, GAsyncResult* result, gpointer question) {
-  GError* error = nullptr;
+  g_autoptr(GError) error = nullptr;
   (void)webkit_web_view_can_execute_editing_command_finish(WEBKIT_WEB_VIEW(source), result, &error);
-  g_clear_error(&error);
   if (Page* page = Find(WEBKIT_WEB_VIEW(source))) page->guard.QuestionAnswered(GPOINTER_TO_INT(question));
 }
 

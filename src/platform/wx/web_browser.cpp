@@ -41,11 +41,8 @@ GtkWidget* OnCreate(WebKitWebView*, WebKitNavigationAction*, gpointer) { return 
 std::string NavigableUrl(const std::string& text) {
   const ShapedUrl shaped = ShapeUrl(text);
   if (shaped.kind == ShapedUrl::Kind::Url) return shaped.text;
-  gchar* uri = g_filename_to_uri(shaped.text.c_str(), nullptr, nullptr);
-  if (uri == nullptr) return kBlankPage;
-  std::string result(uri);
-  g_free(uri);
-  return result;
+  g_autofree gchar* uri = g_filename_to_uri(shaped.text.c_str(), nullptr, nullptr);
+  return uri != nullptr ? std::string(uri) : std::string(kBlankPage);
 }
 
 WebKitBrowser::WebKitBrowser() {
@@ -86,11 +83,11 @@ void WebKitBrowser::Navigate(const std::string& url) {
   fresh_target_.clear();
   if (TraceEnabled()) Trace("navigate " + target);
   // Text that is not valid UTF-8 cannot be a URI as it stands; escape its bytes.
-  gchar* escaped = g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)
-                       ? nullptr
-                       : g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
+  g_autofree gchar* escaped = g_utf8_validate(target.data(), static_cast<gssize>(target.size()), nullptr)
+                                  ? nullptr
+                                  : g_uri_escape_string(target.c_str(), ":/?#[]@!$&'()*+,;=%", TRUE);
   const char* uri = escaped ? escaped : target.c_str();
-  WebKitURIRequest* request = webkit_uri_request_new(uri);
+  g_autoptr(WebKitURIRequest) request = webkit_uri_request_new(uri);
   // Only HTTP requests carry headers; other schemes have no cache entry to bypass.
   if (SoupMessageHeaders* headers = afresh ? webkit_uri_request_get_http_headers(request) : nullptr) {
     // These two ask the server and any proxy for a fresh answer, but WebKit itself still showed
@@ -102,8 +99,6 @@ void WebKitBrowser::Navigate(const std::string& url) {
   }
   guard_->LoadRequested(uri);
   webkit_web_view_load_request(web, request);
-  g_object_unref(request);
-  g_free(escaped);
 }
 
 void WebKitBrowser::AskWebProcess() {
