@@ -50,7 +50,6 @@ void Fake::RunDueActions(std::int64_t until_ms, const std::function<bool()>& don
 }
 
 void Fake::ProcessEvents() {
-  ++pumps;
   now_ms += cost_ms;
   RunDueActions(now_ms);
 }

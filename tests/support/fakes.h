@@ -91,7 +91,7 @@ class Fake : public Browser,
 
   // `cost_ms`: every event processing takes this long (time spent in other handlers).
   std::int64_t now_ms = 0, cost_ms = 0;
-  int pumps = 0, reseeds = 0;
+  int reseeds = 0;
   char decimal = '.';
   LocalTime local;
   std::deque<float> draws{0.0f};
