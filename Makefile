@@ -64,8 +64,9 @@ test-windows: deps
 	@ctest --preset windows-core
 
 # clang-tidy over the program and its tests with the checks of .clang-tidy (CI runs it), on the default
-# build's compile commands.
+# build's compile commands; first, that every folder of the core includes only the folders below it.
 tidy: test-deps build
+	@scripts/check-floors
 	@git ls-files 'src/*.cpp' 'tests/*.cpp' ':!:src/platform/win/*' ':!:tests/unit/win_*' | xargs -P $(JOBS) -n 4 clang-tidy -p $(BUILD) --quiet 2>&1 | \
 	  grep -v -E '^[0-9]+ warnings? (and [0-9]+ errors? )?generated' | tee $(BUILD)/tidy.log; \
 	  ! grep -q -E '(warning|error):' $(BUILD)/tidy.log

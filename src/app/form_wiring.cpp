@@ -1,8 +1,8 @@
 #include "app/form_wiring.h"
 
-#include "app/shutdown.h"
 #include "browse/option_toggles.h"
 #include "browse/run_control.h"
+#include "browse/shutdown.h"
 #include "help/help_documents.h"
 #include "layout/arrange.h"
 #include "layout/top_panel.h"

@@ -2,12 +2,13 @@
 // Which handler each button, menu command and check box of the main window runs when clicked, and
 // which one the browser runs when it has loaded a document.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 
-// Gives every clickable control and menu command its handler; the form does this as it is made,
-// so that a value set by the program raises a check box's handler as a click would.
+// Gives every clickable control and menu command its handler. Whoever makes the form wires it
+// before anything else touches it, so that a value set by the program raises a check box's
+// handler as a click would.
 void WireForm(Form2& form);
 
 }  // namespace kestrova

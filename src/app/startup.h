@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

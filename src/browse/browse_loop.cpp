@@ -4,9 +4,9 @@
 #include <string>
 
 #include "browse/interval_wait.h"
+#include "browse/purge.h"
 #include "browse/run_control.h"
-#include "browse/url_text.h"
-#include "cache/purge.h"
+#include "page/url_text.h"
 
 namespace kestrova {
 namespace {

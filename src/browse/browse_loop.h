@@ -1,7 +1,7 @@
 #pragma once
 // The engine of a browsing run: walks the playlist, shows each URL and waits between them.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

@@ -2,7 +2,7 @@
 // The check boxes with click handling of their own: Random shows its state in its caption, Exit
 // excludes Loop.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

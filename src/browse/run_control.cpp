@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/shutdown.h"
 #include "browse/browse_loop.h"
+#include "browse/shutdown.h"
 
 namespace kestrova {
 namespace {

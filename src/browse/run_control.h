@@ -1,7 +1,7 @@
 #pragma once
 // Starting and stopping a browsing run, and ending the program from a run or the menu.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Fitting the controls to the window's size, and the browser to its panel after each page.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The File menu's Hide / Show: gives the whole window to the browser and back.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

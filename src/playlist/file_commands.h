@@ -1,7 +1,7 @@
 #pragma once
 // The Load Settings and Save Settings buttons and the File menu's Open and Save.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

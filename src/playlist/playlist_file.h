@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

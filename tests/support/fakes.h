@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/main_window.h"
+#include "app/form_wiring.h"
+#include "form/main_window.h"
 #include "platform/file_store.h"
 
 namespace kestrova::testing {
@@ -39,6 +40,7 @@ class Fake : public Browser,
              public LineFile,
              public FileStore {
  public:
+  Fake() { WireForm(form); }
   // A run whose stop was lost fails here instead of hanging the test.
   void Log(const std::string& what);
   // The entries made at or after `since_ms`, as "<ms> <what>" joined by "|".

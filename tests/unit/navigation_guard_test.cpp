@@ -3,7 +3,7 @@
 #include <map>
 #include <sstream>
 
-#include "browse/navigation_guard.h"
+#include "page/navigation_guard.h"
 #include "support/fakes.h"
 
 namespace kestrova {

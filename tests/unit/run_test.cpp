@@ -2,15 +2,15 @@
 
 #include <algorithm>
 
-#include "app/shutdown.h"
 #include "app/startup.h"
 #include "browse/interval_wait.h"
 #include "browse/option_toggles.h"
+#include "browse/purge.h"
 #include "browse/run_control.h"
-#include "browse/url_text.h"
-#include "browse/visit_log.h"
-#include "cache/purge.h"
+#include "browse/shutdown.h"
 #include "help/about.h"
+#include "page/url_text.h"
+#include "page/visit_log.h"
 #include "support/fakes.h"
 
 namespace kestrova {

@@ -7,7 +7,7 @@
 #include <wx/dialog.h>
 #include <wx/weakref.h>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 #include "help/about.h"
 #include "platform/wx/twips.h"
 

@@ -11,7 +11,7 @@
 #include <glib.h>
 #include <wx/gdicmn.h>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 #include "platform/wx/twips.h"
 
 class wxFrame;

@@ -4,7 +4,7 @@
 
 #include <functional>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 class wxWindow;
 

@@ -2,7 +2,7 @@
 
 #include <wx/panel.h>
 
-#include "app/shutdown.h"
+#include "browse/shutdown.h"
 #include "layout/arrange.h"
 #include "platform/wx/icons.h"
 #include "platform/wx/trace.h"

@@ -7,8 +7,8 @@
 
 #include <wx/frame.h>
 
-#include "app/main_window.h"
 #include "app/startup.h"
+#include "form/main_window.h"
 #include "platform/wx/control_binding.h"
 #include "platform/wx/twips.h"
 

@@ -5,8 +5,8 @@
 
 #include <webkit2/webkit2.h>
 
-#include "browse/navigation_guard.h"
-#include "browse/visit_log.h"
+#include "page/navigation_guard.h"
+#include "page/visit_log.h"
 #include "platform/wx/object_data.h"
 #include "platform/wx/trace.h"
 

@@ -2,6 +2,7 @@
 
 #include <clocale>
 
+#include "app/form_wiring.h"
 #include "platform/wx/about_dialog.h"
 #include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
@@ -12,6 +13,7 @@ Program::Program(int argc, char** argv)
     : pump_(clock_), app_(argc, argv), services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_,
                                                  pump_,    random_,    app_,         visit_file_,    files_},
       form_(services_) {
+  WireForm(form_);
   // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C
   // locale: every entry outside ASCII would then be taken as Windows-1252, text the user typed
   // included. Entries and typed text are in the user's character set.

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 #include "platform/posix/posix_file_store.h"
 #include "platform/wx/web_browser.h"
 #include "platform/wx/wx_services.h"

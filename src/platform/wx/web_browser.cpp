@@ -3,8 +3,8 @@
 #include <webkit2/webkit2.h>
 #include <wx/webview.h>
 
-#include "browse/navigation_guard.h"
-#include "browse/url_text.h"
+#include "page/navigation_guard.h"
+#include "page/url_text.h"
 #include "platform/wx/page_events.h"
 #include "platform/wx/trace.h"
 

@@ -1,4 +1,4 @@
-#include "browse/url_text.h"
+#include "page/url_text.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "cache/purge.h"
+#include "browse/purge.h"
 
-#include "browse/url_text.h"
+#include "page/url_text.h"
 
 namespace kestrova {
 

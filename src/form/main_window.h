@@ -7,9 +7,9 @@
 #include <tuple>
 #include <vector>
 
-#include "app/controls.h"
-#include "browse/navigation_guard.h"
-#include "browse/visit_log.h"
+#include "form/controls.h"
+#include "page/navigation_guard.h"
+#include "page/visit_log.h"
 #include "platform/services.h"
 
 namespace kestrova {

@@ -1,6 +1,4 @@
-#include "app/main_window.h"
-
-#include "app/form_wiring.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 
@@ -22,7 +20,6 @@ Form2::Form2(Services& s) : services(s) {
   FraPlaylist.SetPlainName("Playlist editor");
   Frame2.SetPlainName("Browser panel");
   WebBrowser1.SetPlainName("Web browser");
-  WireForm(*this);
 }
 
 std::vector<Control*> Form2::TabOrder() {

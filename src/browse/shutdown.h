@@ -1,7 +1,7 @@
 #pragma once
 // Closing the main window and the Exit menu item: both end the program at once.
 
-#include "app/main_window.h"
+#include "form/main_window.h"
 
 namespace kestrova {
 

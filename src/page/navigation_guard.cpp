@@ -1,4 +1,4 @@
-#include "browse/navigation_guard.h"
+#include "page/navigation_guard.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "browse/visit_log.h"
+#include "page/visit_log.h"
 
 #include <cstdio>
 
-#include "browse/url_text.h"
+#include "page/url_text.h"
 
 namespace kestrova {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/shutdown.h"
+#include "browse/shutdown.h"
 
 #include "browse/run_control.h"
 
