@@ -17,7 +17,8 @@ bool IsAsciiAlnum(char c) { return IsAsciiAlpha(c) || (c >= '0' && c <= '9'); }
 // The position of the colon that ends the text's scheme, or npos when it begins with none.
 std::size_t SchemeEnd(const std::string& text) {
   const std::size_t colon = text.find(':');
-  if (colon == std::string::npos || colon == 0 || !IsAsciiAlpha(text[0])) return std::string::npos;
+  // A colon first leaves no letter to begin a scheme with.
+  if (colon == std::string::npos || !IsAsciiAlpha(text[0])) return std::string::npos;
   for (std::size_t i = 1; i < colon; ++i) {
     const char c = text[i];
     if (!IsAsciiAlnum(c) && c != '+' && c != '-' && c != '.') return std::string::npos;

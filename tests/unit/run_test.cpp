@@ -306,6 +306,7 @@ TEST(UrlText, ShapesEntriesAndNamesTheirCacheEntries) {
       {"example.com:8080/status", Url, "http://example.com:8080/status", "example.com:8080/status"},
       {"router.lan:81?a#b", Url, "http://router.lan:81?a#b", "router.lan:81?a#b"},
       {"host:#1", Url, "host:#1", "host:#1"},                  {"host:8o80", Url, "host:8o80", "host:8o80"},
+      {"host:/x", Url, "host:/x", "host:/x"},
       {"mailto:x", Url, "mailto:x", "mailto:x"},               {"file:///tmp/a", Url, "file:///tmp/a", "file:///tmp/a"},
   };
   for (const Case& c : cases) {
