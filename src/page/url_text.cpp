@@ -26,6 +26,12 @@ std::size_t SchemeEnd(const std::string& text) {
   return colon;
 }
 
+// The colon of "scheme://", or npos when the text names no host that way.
+std::size_t AuthorityStart(const std::string& url) {
+  const std::size_t colon = SchemeEnd(url);
+  return colon != std::string::npos && url.compare(colon, 3, "://") == 0 ? colon : std::string::npos;
+}
+
 // "host:8080", "host:8080/path": what looks like a scheme is a host when digits alone follow its
 // colon up to the end or the path, query or fragment. No scheme is all digits after its colon that
 // way, while people write a router or a local server just so.
@@ -51,16 +57,16 @@ ShapedUrl ShapeUrl(const std::string& text) {
 }
 
 bool IsHttpUrl(const std::string& url) {
-  const std::size_t colon = SchemeEnd(url);
-  if (colon == std::string::npos || url.compare(colon, 3, "://") != 0) return false;
+  const std::size_t colon = AuthorityStart(url);
+  if (colon == std::string::npos) return false;
   std::string scheme = url.substr(0, colon);
   for (char& c : scheme) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   return scheme == "http" || scheme == "https";
 }
 
 bool IsBareOrigin(const std::string& url) {
-  const std::size_t colon = SchemeEnd(url);
-  if (colon == std::string::npos || url.compare(colon, 3, "://") != 0) return false;
+  const std::size_t colon = AuthorityStart(url);
+  if (colon == std::string::npos) return false;
   const std::size_t host = colon + 3;
   return host < url.size() && url.find_first_of("/?#", host) == std::string::npos;
 }

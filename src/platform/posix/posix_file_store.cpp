@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cerrno>
-#include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <random>
 #include <system_error>
 #include <utility>
 
@@ -65,10 +65,12 @@ std::optional<SaveTarget> ResolveSaveTarget(const std::string& name) {
   return std::nullopt;
 }
 
+// A name no other process picks: the exclusive creation below settles the rare clash, so this
+// needs no clock, only a draw per process and a count.
 std::string UniqueSuffix() {
+  static const std::uint64_t seed = (std::uint64_t{std::random_device{}()} << 32) ^ std::random_device{}();
   static std::uint64_t counter = 0;
-  const auto now = static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count());
-  std::uint64_t mix = now ^ (static_cast<std::uint64_t>(::getpid()) << 40) ^ (++counter * 0x9E3779B97F4A7C15ull);
+  std::uint64_t mix = seed ^ (++counter * 0x9E3779B97F4A7C15ull);
   static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
   std::string suffix;
   for (int i = 0; i < 8; ++i, mix /= 36) suffix += kDigits[mix % 36];

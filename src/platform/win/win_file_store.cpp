@@ -69,12 +69,13 @@ bool IsRefusal(DWORD error) { return error == ERROR_ACCESS_DENIED || error == ER
 enum class Route { Done, Failed, Refused };
 
 Route ReplaceAtomically(const std::wstring& target, bool exists, std::string_view bytes) {
+  static unsigned counter = 0;  // with the process's number, a name this process has not used
   const std::size_t slash = target.find_last_of(L'\\');
   const std::wstring folder = slash == std::wstring::npos ? L"" : target.substr(0, slash + 1);
   const std::wstring base = target.substr(slash == std::wstring::npos ? 0 : slash + 1).substr(0, 200);
   for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
     const std::wstring temporary = folder + L"~" + base + L"." + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                                   std::to_wstring(GetTickCount64() + static_cast<ULONGLONG>(attempt)) + L".tmp";
+                                   std::to_wstring(++counter) + L".tmp";
     Handle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
       const DWORD error = GetLastError();

@@ -13,7 +13,6 @@ class Twips {
   // At the resolution GTK draws the default screen's text with (GDK_DPI_SCALE, the desktop's text
   // scaling factor or Xft.dpi included).
   Twips();
-  explicit Twips(float per_pixel) : per_pixel_(per_pixel) {}
   int ToPx(float twips) const { return static_cast<int>(std::lround(twips / per_pixel_)); }
   float FromPx(int px) const { return static_cast<float>(px) * per_pixel_; }
   float PerPixel() const { return per_pixel_; }
