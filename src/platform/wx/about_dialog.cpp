@@ -1,12 +1,11 @@
 #include "platform/wx/about_dialog.h"
 
-#include <gtk/gtk.h>
 #include <wx/button.h>
 #include <wx/dcclient.h>
 #include <wx/frame.h>
 #include <wx/stattext.h>
 
-#include "platform/wx/compact_style.h"
+#include "platform/wx/native.h"
 
 namespace kestrova::wx {
 namespace {
@@ -39,8 +38,7 @@ AboutWindow::AboutWindow(Form2& form, const Twips& twips, std::function<void()> 
   frmAbout_Load(model_, form);
   // No owner: the dialog neither stays above the main window nor blocks it.
   Create(nullptr, wxID_ANY, wxString::FromUTF8(model_.caption), wxDefaultPosition, wxDefaultSize, kStyle, "frmAbout");
-  // Window managers read the hint, not wx's style flag.
-  gtk_window_set_skip_taskbar_hint(GTK_WINDOW(GetHandle()), TRUE);
+  KeepOffTaskbar(this);
   CreateControls();
   SetClientSize(twips_.ToPx(kClientWidth), twips_.ToPx(kClientHeight));
   CentreOnScreen();
@@ -69,8 +67,7 @@ void AboutWindow::CreateControls() {
   label(model_.lblTitle, "lblTitle", kTitlePlace);
   label(model_.lblVersion, "lblVersion", kVersionPlace);
   wxStaticText* description = label(model_.lblDescription, "lblDescription", kDescriptionPlace);
-  // GTK breaks the lines at the width the label is given, in the font it really draws with.
-  gtk_label_set_line_wrap(GTK_LABEL(description->GetHandle()), TRUE);
+  WrapAtItsWidth(description);
 
   auto* ok = new wxButton(this, wxID_OK, wxString::FromUTF8(model_.cmdOK), wxDefaultPosition, wxDefaultSize, 0,
                           wxDefaultValidator, "cmdOK");

@@ -2,7 +2,6 @@
 
 #include <type_traits>
 
-#include <gtk/gtk.h>
 #include <wx/bmpbuttn.h>
 #include <wx/button.h>
 #include <wx/checkbox.h>
@@ -14,9 +13,8 @@
 #include <wx/textctrl.h>
 #include <wx/webview.h>
 
-#include "platform/wx/compact_style.h"
-#include "platform/wx/drop_target.h"
 #include "platform/wx/icons.h"
+#include "platform/wx/native.h"
 #include "platform/wx/text_codec.h"
 #include "platform/wx/trace.h"
 
@@ -39,18 +37,6 @@ wxString RowText(const std::string& entry) {
 
 wxString Utf8(const std::string& text) { return wxString::FromUTF8(text); }
 
-// wx makes a caption the mnemonic label of the next focusable widget created after it, which a
-// screen reader takes for that widget's label: the first picture button labelled by an empty group
-// box caption, the add box by "Interval". The captions here label only what the model says.
-template <class Base>
-class CaptionOfItsOwn : public Base {
- public:
-  using Base::Base;
-
- protected:
-  bool GTKWidgetNeedsMnemonic() const override { return false; }
-};
-
 // A widget placed nowhere yet.
 const wxRect kUnplaced(0, 0, -1, -1);
 
@@ -72,7 +58,7 @@ ControlBinding::ControlBinding(Form2& form, wxFrame& frame, wxWindow& panel, con
 }
 
 ControlBinding::~ControlBinding() {
-  if (idle_source_ != 0) g_source_remove(idle_source_);
+  apply_soon_.Cancel();
   // The model outlives the window (the GUI tests make one window after another on it).
   for (Bound& bound : bound_) bound.control->SetListener({});
   for (auto& [item, entry] : menu_items_) item->SetListener({});
@@ -108,10 +94,7 @@ void ControlBinding::DispatchTraced(const std::string& name, const std::function
 }
 
 void ControlBinding::ApplyChanges() {
-  if (idle_source_ != 0) {
-    g_source_remove(idle_source_);
-    idle_source_ = 0;
-  }
+  apply_soon_.Cancel();
   if (visibility_changed_) {
     visibility_changed_ = false;
     // A container's visibility reaches everything inside it.
@@ -123,16 +106,9 @@ void ControlBinding::ApplyChanges() {
   }
 }
 
-gboolean ControlBinding::ApplyWhenIdle(gpointer self) {
-  auto* binding = static_cast<ControlBinding*>(self);
-  binding->idle_source_ = 0;
-  binding->ApplyChanges();
-  return G_SOURCE_REMOVE;
-}
-
 void ControlBinding::Gather(Prop prop) {
   (prop == Prop::Geometry ? moved_ : visibility_changed_) = true;
-  if (idle_source_ == 0) idle_source_ = g_idle_add_full(G_PRIORITY_HIGH_IDLE, &ApplyWhenIdle, this, nullptr);
+  apply_soon_.Schedule();
 }
 
 void ControlBinding::Place(Bound& bound) {
@@ -146,7 +122,7 @@ void ControlBinding::Place(Bound& bound) {
 
 void ControlBinding::Adopt(Control& control, wxWindow* widget, std::function<void(Prop)> own) {
   if (!control.ToolTip().empty()) widget->SetToolTip(Utf8(control.ToolTip()));
-  // GTK names a control with a caption after it, and follows the caption when it changes.
+  // The toolkit names a control with a caption after it, and follows the caption when it changes.
   if (control.Caption().empty()) SetAccessibleName(widget, control.AccessibleName().c_str());
   if (widget != web_view_) MakeCompact(widget);
   widget->Enable(control.Enabled());
@@ -164,14 +140,10 @@ void ControlBinding::Adopt(Control& control, wxWindow* widget, std::function<voi
   });
 }
 
-void ControlBinding::Create(GroupBox& box) {
-  Adopt(box, new CaptionOfItsOwn<wxStaticBox>(&panel_, wxID_ANY, Utf8(box.Caption()), wxDefaultPosition, wxDefaultSize,
-                                              0, Utf8(box.Name())));
-}
+void ControlBinding::Create(GroupBox& box) { Adopt(box, NewGroupBox(&panel_, Utf8(box.Caption()), Utf8(box.Name()))); }
 
 void ControlBinding::Create(Label& label) {
-  auto* widget = new CaptionOfItsOwn<wxStaticText>(&panel_, wxID_ANY, Utf8(label.Caption()), wxDefaultPosition,
-                                                   wxDefaultSize, 0, Utf8(label.Name()));
+  wxStaticText* widget = NewCaption(&panel_, Utf8(label.Caption()), Utf8(label.Name()));
   Adopt(label, widget, [&label, widget](Prop prop) {
     if (prop == Prop::Caption) widget->SetLabel(Utf8(label.Caption()));
   });
@@ -222,9 +194,7 @@ void ControlBinding::Create(CheckBox& box) {
 void ControlBinding::Create(ListBox& list) {
   auto* widget = new wxListBox(&panel_, wxID_ANY, wxDefaultPosition, wxDefaultSize, 0, nullptr, wxLB_SINGLE,
                                wxDefaultValidator, Utf8(list.Name()));
-  // No horizontal scroll bar, as on the list box of the design: in the narrowest arranged
-  // window it would get less than no room, which GTK reports as a critical error.
-  gtk_scrolled_window_set_policy(GTK_SCROLLED_WINDOW(widget->GetHandle()), GTK_POLICY_EXTERNAL, GTK_POLICY_AUTOMATIC);
+  NoHorizontalScrolling(widget);
   widget->Bind(wxEVT_LISTBOX, [this, &list, widget](wxCommandEvent&) {
     Dispatch([&] { list.SelectedByUser(widget->GetSelection()); });
   });
@@ -256,33 +226,16 @@ void ControlBinding::Create(WebBrowserControl& browser) {
 }
 
 void ControlBinding::RelateForScreenReader() {
-  auto gtk = [this](const Control& control) {
-    wxWindow* widget = WidgetOf(control);
-    return widget != nullptr ? static_cast<GtkWidget*>(widget->GetHandle()) : nullptr;
-  };
   for (const Bound& bound : bound_) {
-    // GTK relates a mnemonic label and its widget both ways for a screen reader; the captions
-    // have no access key, so nothing else changes.
-    if (const Control* label = bound.control->LabelledBy()) {
-      GtkWidget* caption = gtk(*label);
-      if (GTK_IS_FRAME(caption)) caption = gtk_frame_get_label_widget(GTK_FRAME(caption));
-      gtk_label_set_mnemonic_widget(GTK_LABEL(caption), gtk(*bound.control));
-    }
-    // The group boxes are drawn beside what they hold, not around it, so the toolkit's tree
-    // does not show what belongs together.
-    if (const Control* group = bound.control->Container()) {
-      atk_object_add_relationship(gtk_widget_get_accessible(gtk(*bound.control)), ATK_RELATION_MEMBER_OF,
-                                  gtk_widget_get_accessible(gtk(*group)));
-    }
+    const Control* caption = bound.control->LabelledBy();
+    const Control* group = bound.control->Container();
+    wx::RelateForScreenReader(bound.widget, caption ? WidgetOf(*caption) : nullptr, group ? WidgetOf(*group) : nullptr);
   }
 }
 
 const Control* ControlBinding::ControlOfNative(void* native) const {
-  // The drag may start on an inner widget (the list box's tree view).
-  for (auto* w = static_cast<GtkWidget*>(native); w != nullptr; w = gtk_widget_get_parent(w)) {
-    for (const Bound& bound : bound_) {
-      if (bound.widget->GetHandle() == w) return bound.control;
-    }
+  for (const Bound& bound : bound_) {
+    if (bound.widget->GetHandle() == native) return bound.control;
   }
   return nullptr;
 }

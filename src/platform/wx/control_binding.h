@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <wx/gdicmn.h>
 
 #include "form/main_window.h"
+#include "platform/wx/native.h"
 #include "platform/wx/twips.h"
 
 class wxFrame;
@@ -63,7 +63,6 @@ class ControlBinding {
   void RelateForScreenReader();
   void CreateMenus();
   const Control* ControlOfNative(void* native) const;
-  static gboolean ApplyWhenIdle(gpointer self);
 
   Form2& form_;
   wxFrame& frame_;
@@ -75,8 +74,8 @@ class ControlBinding {
   bool moved_ = false;
   bool visibility_changed_ = false;
   // Applies what changed inside a wait of the model's (a run, a message box) as soon as the loop
-  // that waits turns, before GTK lays the window out.
-  guint idle_source_ = 0;
+  // that waits turns, before the toolkit lays the window out.
+  SoonCall apply_soon_{[this] { ApplyChanges(); }};
 };
 
 }  // namespace kestrova::wx

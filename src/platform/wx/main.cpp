@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include <glib.h>
 #include <wx/app.h>
 
+#include "platform/wx/native.h"
 #include "platform/wx/program.h"
 
 namespace {
@@ -36,16 +36,13 @@ class KestrovaApp : public wxApp {
 wxIMPLEMENT_APP_NO_MAIN(KestrovaApp);
 
 int main(int argc, char** argv) {
-  // GTK removes the options it knows from argv; keep a copy of what the user typed.
+  // The toolkit removes the options it knows from argv; keep a copy of what the user typed.
   static std::vector<std::string> copies(argv, argv + argc);
   static std::vector<char*> raw;
   raw.reserve(copies.size() + 1);
   for (auto& s : copies) raw.push_back(s.data());
   raw.push_back(nullptr);
   KestrovaApp::SetRawArguments(argc, raw.data());
-  // One page at a time needs no GPU compositing: without it the program and its WebKit processes
-  // held 50 MB less after a hundred visits, at the same processor time. It must be known before
-  // the web view exists: the same choice made on the view afterwards lost the first page loaded.
-  g_setenv("WEBKIT_DISABLE_COMPOSITING_MODE", "1", FALSE);
+  kestrova::wx::PrepareEngine();
   return wxEntry(argc, argv);
 }

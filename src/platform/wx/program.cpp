@@ -4,14 +4,13 @@
 
 #include "app/form_wiring.h"
 #include "platform/wx/about_dialog.h"
-#include "platform/wx/compact_style.h"
 #include "platform/wx/main_frame.h"
 
 namespace kestrova::wx {
 
 Program::Program(int argc, char** argv)
-    : pump_(clock_), app_(argc, argv), services_{browser_, url_cache_, file_dialog_, message_boxes_, clock_,
-                                                 pump_,    random_,    app_,         visit_file_,    files_},
+    : pump_(clock_), app_(argc, argv), services_{*engine_, engine_->Cache(), file_dialog_, message_boxes_, clock_,
+                                                 pump_,    random_,          app_,         visit_file_,    *files_},
       form_(services_) {
   WireForm(form_);
   // wxWidgets keeps GTK from adopting the user's locale, which leaves the process in the C
@@ -25,12 +24,12 @@ Program::~Program() = default;
 void Program::Start() {
   InstallCompactStyle();
   frame_ = new MainFrame(form_);
-  browser_.Attach(frame_->WebView(), form_.visit_log, form_.navigation_guard);
-  browser_.SetBeforeNavigate([this] { frame_->ApplyChanges(); });
+  engine_->Attach(frame_->WebView(), form_.visit_log, form_.navigation_guard);
+  engine_->SetBeforeNavigate([this] { frame_->ApplyChanges(); });
   file_dialog_.SetParent(frame_);
   message_boxes_.SetParent(frame_);
   app_.SetFrame(frame_);
-  app_.SetBeforeEnd([this] { browser_.EndWebProcess(); });
+  app_.SetBeforeEnd([this] { engine_->EndWebProcess(); });
   about_ = std::make_unique<AboutBox>(form_, frame_->Scale(), [this] { frame_->NoteOtherFormActivated(); });
   app_.SetAboutHandler([this] { about_->Show(); });
   frame_->Load();

@@ -5,8 +5,7 @@
 #include <memory>
 
 #include "form/main_window.h"
-#include "platform/posix/posix_file_store.h"
-#include "platform/wx/web_browser.h"
+#include "platform/wx/native.h"
 #include "platform/wx/wx_services.h"
 
 namespace kestrova::wx {
@@ -25,8 +24,8 @@ class Program {
   WxApplication& App() { return app_; }
 
  private:
-  WebKitBrowser browser_;
-  WebKitUrlCache url_cache_{browser_};
+  std::unique_ptr<Engine> engine_ = MakeEngine();
+  std::unique_ptr<FileStore> files_ = MakeFileStore();
   WxFileDialog file_dialog_;
   WxMessageBoxes message_boxes_;
   SteadyClock clock_;
@@ -34,7 +33,6 @@ class Program {
   ClockRandom random_;
   WxApplication app_;
   StdioLineFile visit_file_;
-  PosixFileStore files_;
   Services services_;
   Form2 form_;
   MainFrame* frame_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include <wx/strconv.h>
 
+#include "platform/wx/native.h"
+
 namespace kestrova::wx {
 namespace {
 
@@ -28,13 +30,13 @@ wxString FromCp1252(const std::string& bytes) {
 
 wxString ToDisplay(const std::string& bytes) {
   if (bytes.empty()) return wxString();
-  wxString text(bytes.data(), wxConvLibc, bytes.size());
+  wxString text(bytes.data(), EntryCharset(), bytes.size());
   if (!text.empty()) return text;
   return FromCp1252(bytes);
 }
 
 std::string FromDisplay(const wxString& text) {
-  const wxCharBuffer buffer = text.mb_str(wxConvLibc);
+  const wxCharBuffer buffer = text.mb_str(EntryCharset());
   if (buffer.data() != nullptr && (buffer.length() > 0 || text.empty())) {
     return std::string(buffer.data(), buffer.length());
   }

@@ -1,6 +1,7 @@
 #pragma once
-// Model texts are bytes; widgets show them decoded. Bytes that are not valid in the locale's
-// character set are shown as Windows-1252, so any file's entries can be displayed.
+// Model texts are bytes; widgets show them decoded. Bytes that are not valid in the entries'
+// character set (the locale's; UTF-8 on Windows) are shown as Windows-1252, so any file's entries
+// can be displayed.
 
 #include <string>
 

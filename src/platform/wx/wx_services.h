@@ -32,9 +32,9 @@ class StdioLineFile : public LineFile {
   std::FILE* file_ = nullptr;
 };
 
-// The program's events, nesting inside another call if need be. Waiting iterates GLib's main
-// context itself rather than running a nested wx or GTK loop: quitting a loop would end the
-// innermost one, which, with handlers nested inside waits, need not be the one meant.
+// The program's events, nesting inside another call if need be. Waiting dispatches the system's
+// events itself rather than running a nested wx loop: quitting a loop would end the innermost
+// one, which, with handlers nested inside waits, need not be the one meant.
 class WxEventPump : public EventPump {
  public:
   explicit WxEventPump(Clock& clock) : clock_(clock) {}
@@ -98,10 +98,5 @@ class WxApplication : public Application {
   std::function<void()> show_about_;
   std::function<void()> before_end_;
 };
-
-// The folder of the running executable, links resolved.
-std::string ExecutableFolder();
-// The arguments after the program's path, joined with single blanks.
-std::string JoinArguments(int argc, char** argv);
 
 }  // namespace kestrova::wx

@@ -1,10 +1,10 @@
-#include "platform/wx/drop_target.h"
+#include "platform/wx/native.h"
 
 #include <gtk/gtk.h>
 #include <wx/app.h>
 #include <wx/window.h>
 
-#include "platform/wx/object_data.h"
+#include "platform/linux/object_data.h"
 #include "playlist/list_editing.h"
 
 namespace kestrova::wx {
@@ -28,8 +28,11 @@ gboolean OnDragMotion(GtkWidget*, GdkDragContext* context, gint, gint, guint tim
 
 gboolean OnDragDrop(GtkWidget*, GdkDragContext* context, gint, gint, guint time, gpointer data) {
   auto* drops = static_cast<EntryDrops*>(data);
-  GtkWidget* source = gtk_drag_get_source_widget(context);
-  const Control* control = source != nullptr ? drops->find_control(source) : nullptr;
+  // The drag may start on an inner widget (the list box's tree view).
+  const Control* control = nullptr;
+  for (GtkWidget* w = gtk_drag_get_source_widget(context); w != nullptr && control == nullptr;
+       w = gtk_widget_get_parent(w))
+    control = drops->find_control(w);
   gtk_drag_finish(context, DropIsFromThisWindow(control), FALSE, time);
   // The handlers may show a modal box: let the drag finish first.
   wxTheApp->CallAfter([&form = drops->form, control] { txtItemToAdd_Drop(form, control); });

@@ -1,4 +1,4 @@
-#include "platform/wx/page_events.h"
+#include "platform/linux/page_events.h"
 
 #include <memory>
 #include <string>
@@ -7,7 +7,7 @@
 
 #include "page/navigation_guard.h"
 #include "page/visit_log.h"
-#include "platform/wx/object_data.h"
+#include "platform/linux/object_data.h"
 #include "platform/wx/trace.h"
 
 namespace kestrova::wx {

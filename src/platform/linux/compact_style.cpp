@@ -1,4 +1,4 @@
-#include "platform/wx/compact_style.h"
+#include "platform/wx/native.h"
 
 #include <gtk/gtk.h>
 #include <wx/font.h>
