@@ -55,13 +55,17 @@ fuzz: test-deps
 	@cmake --build --preset fuzz -j $(JOBS)
 	@ctest --preset fuzz -j 1
 
-# The core and its unit tables for Windows: cross-built by MinGW-w64 (build-win) and run under Wine.
-.PHONY: test-windows
-test-windows: deps
+# The Windows program: kestrova.exe and kestrova-setup.exe in build-win, cross-built by MinGW-w64 on
+# wxWidgets for Windows, which scripts/build-wxmsw builds once into a cache outside the checkout.
+.PHONY: windows test-windows
+windows: deps
 	@scripts/install-deps windows
-	@cmake --preset windows-core $(CMAKE_ARGS) >/dev/null
-	@cmake --build --preset windows-core -j $(JOBS)
-	@ctest --preset windows-core
+	@cmake --preset windows -DwxWidgets_CONFIG_EXECUTABLE=$$(scripts/build-wxmsw)/bin/wx-config $(CMAKE_ARGS) >/dev/null
+	@cmake --build --preset windows -j $(JOBS)
+
+# Its unit tables and the program itself, run under Wine.
+test-windows: windows
+	@ctest --preset windows
 
 # clang-tidy over the program and its tests with the checks of .clang-tidy (CI runs it), on the default
 # build's compile commands; first, that every folder of the core includes only the folders below it.

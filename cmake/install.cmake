@@ -11,6 +11,11 @@ foreach(document IN LISTS KESTROVA_DOCUMENTS)
   configure_file(${PROJECT_SOURCE_DIR}/resources/${document} ${CMAKE_BINARY_DIR}/${document} COPYONLY)
 endforeach()
 
+if(WIN32)
+  include(${CMAKE_CURRENT_LIST_DIR}/windows-installer.cmake)
+  return()
+endif()
+
 # The desktop icons are the window's own globe. Drawing needs a display, so the PNGs are made
 # once with this tool and kept in resources/icons; the target below makes them again after the
 # drawing changes, and a GUI test checks that the two still agree.
