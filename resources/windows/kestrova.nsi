@@ -1,7 +1,8 @@
 ; The installer of the Windows program, made by cmake/windows-installer.cmake:
 ;   makensis -DVERSION=4.0.0 -DBUILD=<build folder> -DRESOURCES=<resources folder> kestrova.nsi
 ; A per-user install: no administrator rights, everything under the user's own folders and keys.
-Unicode true
+; The program is x86-64 alone; so is its installer.
+Target amd64-unicode
 Name "Kestrova"
 OutFile "${BUILD}\kestrova-setup.exe"
 RequestExecutionLevel user

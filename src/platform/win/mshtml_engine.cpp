@@ -7,8 +7,12 @@
 
 #include <string>
 
+#include <wx/filename.h>
 #include <wx/filesys.h>
+#include <wx/log.h>
+#include <wx/msw/registry.h>
 #include <wx/msw/webview_ie.h>
+#include <wx/stdpaths.h>
 #include <wx/webview.h>
 
 #include "page/navigation_guard.h"
@@ -56,14 +60,31 @@ LoadOutcome Outcome(const wxWebViewEvent& event) {
   }
 }
 
+constexpr const char* kEmulationKey =
+    "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+
 bool IsHttp(const wxString& url) { return url.Lower().StartsWith("http:") || url.Lower().StartsWith("https:"); }
+
+class TracedCache : public UrlCache {
+ public:
+  void DeleteUrlCacheEntry(const std::string& url) override {
+    const bool held = WinInetUrlCache::Delete(url);
+    if (TraceEnabled()) Trace("purge " + url + (held ? " (held)" : " (not held)"));
+  }
+};
 
 class MshtmlBrowser : public Engine {
  public:
   MshtmlBrowser() {
     // Without this the WebBrowser control renders as Internet Explorer 7 did. The setting is the
-    // user's own, per executable name, and must be made before the first view exists.
-    wxWebViewIE::MSWSetEmulationLevel(wxWEBVIEWIE_EMU_IE11);
+    // user's own, per executable name, and must be made before the first view exists. (wx's own
+    // call gives up with a warning box where the key does not exist yet; nothing here is shown.)
+    const wxLogNull quiet;
+    wxRegKey key(wxRegKey::HKCU, kEmulationKey);
+    if (key.Create(false)) {
+      key.SetValue(wxFileName(wxStandardPaths::Get().GetExecutablePath()).GetFullName(),
+                   static_cast<long>(wxWEBVIEWIE_EMU_IE11));
+    }
   }
 
   void Attach(wxWebView* view, VisitLog& visit_log, NavigationGuard& guard) override {
@@ -140,7 +161,7 @@ class MshtmlBrowser : public Engine {
  private:
   wxWebView* view_ = nullptr;
   NavigationGuard* guard_ = nullptr;
-  WinInetUrlCache cache_;
+  TracedCache cache_;
 };
 
 }  // namespace

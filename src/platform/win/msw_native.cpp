@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <ctime>
 
 #include <wx/access.h>
@@ -197,6 +198,13 @@ std::string CommandLineArguments(int, char**) {
   }
   while (*line == L' ' || *line == L'\t') ++line;
   return Utf8(line, wcslen(line));
+}
+
+void EndProcessNow() {
+  // ExitProcess would first run the detach code of every library, the engine's included, which
+  // can wait on threads of its own.
+  TerminateProcess(GetCurrentProcess(), 0);
+  std::_Exit(0);
 }
 
 std::FILE* OpenToAppend(const std::string& path) { return _wfopen(Wide(path).c_str(), L"a"); }

@@ -8,8 +8,10 @@ namespace kestrova {
 
 class WinInetUrlCache : public UrlCache {
  public:
-  // The outcome is not reported: an entry that is not there is as good as one removed.
-  void DeleteUrlCacheEntry(const std::string& url) override;
+  // An entry that is not there is as good as one removed: the outcome is for the trace alone.
+  void DeleteUrlCacheEntry(const std::string& url) override { (void)Delete(url); }
+  // True when the cache held an entry of that name.
+  static bool Delete(const std::string& url);
 };
 
 }  // namespace kestrova

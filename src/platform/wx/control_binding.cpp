@@ -118,6 +118,15 @@ void ControlBinding::Place(Bound& bound) {
   if (rect == bound.placed) return;
   bound.placed = rect;
   bound.widget->SetSize(rect);
+  if (TraceEnabled()) {
+    const auto at = [](auto x, auto y, auto w, auto h) {
+      return std::to_string(int(x)) + "," + std::to_string(int(y)) + " " + std::to_string(int(w)) + "x" +
+             std::to_string(int(h));
+    };
+    Trace("placed " + control.Name() + " " +
+          at(control.WindowLeft(), control.WindowTop(), control.Width(), control.Height()) + " twips at " +
+          at(rect.x, rect.y, rect.width, rect.height));
+  }
 }
 
 void ControlBinding::Adopt(Control& control, wxWindow* widget, std::function<void(Prop)> own) {

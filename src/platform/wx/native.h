@@ -116,6 +116,8 @@ char UserDecimalSeparator();
 std::string ExecutableFolder();
 // The command line after the program's name, as the load step reads it.
 std::string CommandLineArguments(int argc, char** argv);
+// Ends the process at once with status 0, running nothing more of its own.
+[[noreturn]] void EndProcessNow();
 // Opens a file for appending lines; null with errno set where it cannot.
 std::FILE* OpenToAppend(const std::string& path);
 

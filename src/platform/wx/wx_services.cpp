@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -104,7 +103,7 @@ void WxApplication::EndProgram() {
   // the rest of what the process holds is released by the system.
   if (before_end_) before_end_();
   std::fflush(nullptr);
-  std::_Exit(0);
+  EndProcessNow();
 }
 
 void WxApplication::ShowAbout() {
