@@ -26,9 +26,10 @@ class UnderWine(unittest.TestCase):
     def setUp(self):
         self.server, self.scratch = e2e.Server(), tempfile.mkdtemp(prefix="kestrova-wine-")
         self.pages, self.trace = ["/a.html", "/b.html", "/c.html"], f"{self.scratch}/trace.log"
-        self.list = e2e.write(f"{self.scratch}/list.txt", *map(self.server.url, self.pages))
+        self.list = e2e.write(f"{self.scratch}/My Lists/list.txt", *map(self.server.url, self.pages))
 
     def launch(self, *args):
+        # Wine quotes the path with blanks on the command line, as a shortcut would.
         self.program = e2e.Program([EXE, "/f=" + win(self.list), *args], self.scratch, KESTROVA_TRACE=win(self.trace))
         self.addCleanup(self.program.kill)
         return self.program.main_window()

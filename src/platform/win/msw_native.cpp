@@ -2,6 +2,7 @@
 // the command line and the program's folder are UTF-8 inside the program, as the file store takes
 // them; playlist entries are read as UTF-8 too (what Notepad writes), other bytes as Windows-1252.
 
+#include <shellapi.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -187,17 +188,17 @@ std::string ExecutableFolder() {
 }
 
 std::string CommandLineArguments(int, char**) {
-  // The line as the user typed it, after the program's name (quoted or not), as Windows hands it
-  // over: a path with blanks stays whole.
-  const wchar_t* line = GetCommandLineW();
-  if (*line == L'"') {
-    for (++line; *line != L'\0' && *line++ != L'"';) {
-    }
-  } else {
-    while (*line != L'\0' && *line != L' ' && *line != L'\t') ++line;
+  // Windows' own rules split the line into words (quotes group, and go); the words after the
+  // program's name are joined again with single blanks, as on Linux after the shell.
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::string joined;
+  for (int i = 1; words != nullptr && i < count; ++i) {
+    if (i > 1) joined += ' ';
+    joined += Utf8(words[i], wcslen(words[i]));
   }
-  while (*line == L' ' || *line == L'\t') ++line;
-  return Utf8(line, wcslen(line));
+  LocalFree(words);
+  return joined;
 }
 
 void EndProcessNow() {
