@@ -65,6 +65,10 @@ class UnderWine(unittest.TestCase):
         self.assertTrue(e2e.until(lambda: "About Kestrova" in windows(self.program.pid).values(), 10))
         xdotool(*KEY, "Return")
         self.assertTrue(e2e.until(lambda: "About Kestrova" not in windows(self.program.pid).values(), 10))
+        # Help > Contents shows the document beside the program.
+        menu(self.program.pid, window, "h"), xdotool(*KEY, "c")
+        help_page = "navigate file:///" + win(os.path.dirname(EXE)).replace("\\", "/") + "/help.html"
+        self.assertTrue(e2e.until(lambda: help_page in e2e.read(self.trace), 10), help_page)
         menu(self.program.pid, window, "f"), xdotool(*KEY, "s")
         self.assertTrue(e2e.until(lambda: "Save As" in windows(self.program.pid).values(), 10))
         xdotool("type", win(f"{self.scratch}/saved.txt")), xdotool(*KEY, "Return")

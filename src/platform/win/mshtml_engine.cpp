@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <wininet.h>
 
+#include <cctype>
 #include <string>
 
 #include <wx/filename.h>
@@ -62,6 +63,13 @@ LoadOutcome Outcome(const wxWebViewEvent& event) {
 
 constexpr const char* kEmulationKey =
     "Software\\Microsoft\\Internet Explorer\\Main\\FeatureControl\\FEATURE_BROWSER_EMULATION";
+
+// A path on a drive ("C:\\lists\\a.html", the help documents beside the program) reads as an
+// address of a one-letter scheme; the engine is given its file:// address.
+bool IsDrivePath(const std::string& text) {
+  return text.size() > 2 && std::isalpha(static_cast<unsigned char>(text[0])) != 0 && text[1] == ':' &&
+         (text[2] == '\\' || text[2] == '/');
+}
 
 bool IsHttp(const wxString& url) { return url.Lower().StartsWith("http:") || url.Lower().StartsWith("https:"); }
 
@@ -140,7 +148,7 @@ class MshtmlBrowser : public Engine {
     if (view_ == nullptr) return;
     BeforeNavigate();
     const ShapedUrl shaped = ShapeUrl(url);
-    const wxString target = shaped.kind == ShapedUrl::Kind::Url
+    const wxString target = shaped.kind == ShapedUrl::Kind::Url && !IsDrivePath(shaped.text)
                                 ? ToDisplay(shaped.text)
                                 : wxFileSystem::FileNameToURL(wxFileName(ToDisplay(shaped.text)));
     if (TraceEnabled()) Trace("navigate " + target.utf8_string());

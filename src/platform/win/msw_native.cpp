@@ -2,8 +2,9 @@
 // the command line and the program's folder are UTF-8 inside the program, as the file store takes
 // them; playlist entries are read as UTF-8 too (what Notepad writes), other bytes as Windows-1252.
 
-#include <shellapi.h>
 #include <windows.h>
+
+#include <shellapi.h>  // after windows.h, which it needs
 
 #include <algorithm>
 #include <cerrno>
