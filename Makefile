@@ -93,7 +93,7 @@ format-check: test-deps
 bench: test-deps
 	@scripts/install-deps bench
 	@cmake --preset bench $(CMAKE_ARGS) >/dev/null
-	@cmake --build --preset bench -j $(JOBS) --target kestrova
+	@cmake --build --preset bench -j $(JOBS) --target kestrova kestrova_floor
 	@scripts/run-under-x bench/bench.py $(if $(QUICK),--quick) --program=$(abspath $(BUILD))/kestrova $(BENCH_ARGS)
 
 test: test-deps build test-sanitize test-fuzz

@@ -7,6 +7,10 @@
 # prints a table and appends it to the results file. A figure it could not measure is in the
 # table as such, and the bench then ends with status 1.
 #
+# The floor beside them: kestrova_floor (floor.cpp), one WebKit web view showing the same pages in
+# the same way with nothing else, the least any program can cost with this engine; "ours ÷ floor"
+# rows compare the two.
+#
 #   bench.py [--quick] [--no-chromium] [--only=memory,idle,...] [--visits=100,500,1000]
 #            [--program=KESTROVA] [--results=FILE]
 import argparse, math, os, platform, random, re, shutil, socket, statistics, struct, subprocess, sys, tempfile, time
@@ -197,7 +201,7 @@ class Bench:
 
     def launch(self, args, executable=None):
         self.launches += 1
-        home = f"{self.scratch}/{'chromium' if executable else 'kestrova'}-{self.launches}"
+        home = f"{self.scratch}/{os.path.basename(executable or 'kestrova')}-{self.launches}"
         os.makedirs(home)
         e2e.PROGRAM = executable or self.o.program
         environment = {} if executable else {"KESTROVA_TRACE": f"{home}/trace.log"}
@@ -211,6 +215,15 @@ class Bench:
         return self.launch(["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                             "--disable-background-networking", "--disable-component-update", "--disable-sync",
                             f"--user-data-dir={self.scratch}/profile-{self.launches + 1}", url], CHROMIUM)
+
+    def floor(self, playlist, seconds):
+        return self.launch([playlist, str(seconds)], os.path.join(os.path.dirname(self.o.program), "kestrova_floor"))
+
+    def beside_floor(self, figure, unit, ours, floor, target, met, note=""):
+        # The floor's row, and ours ÷ floor's (medians) with the target on the two.
+        self.row(f"{figure}: the floor", unit, floor, note="WebKit alone")
+        self.row(f"{figure}: ours ÷ the floor (medians)", "ratio", [median(ours) / median(floor)], target, met,
+                 note or f"ours {fixed(median(ours), 2)}, the floor {fixed(median(floor), 2)} {unit}")
 
     def pages_since(self, paths, since):
         return [r for r in self.server.seen(*paths) if r.at >= since]
@@ -265,14 +278,16 @@ class Bench:
     # --- figures ------------------------------------------------------------------------------
 
     def startup(self):
-        samples = []
+        samples, floor = [], []
         for _ in range(self.o.startup_runs):
-            program = self.launch([f"/f={self.site}", "/t=1"])
-            first = settle(self.wait_pages(PLAIN, program.started, 1, 30), "no request within 30 s of the start")
-            samples.append(first[0].at - program.started)
-            program.kill()
-            time.sleep(1)
+            for program, into in ((self.launch([f"/f={self.site}", "/t=1"]), samples), (self.floor(self.site, 1), floor)):
+                first = settle(self.wait_pages(PLAIN, program.started, 1, 30), "no request within 30 s of the start")
+                into.append(first[0].at - program.started)
+                program.kill()
+                time.sleep(1)
         self.row("start-up: exec to first request, /t=1", "s", samples, "≤ 1.5", median(samples) <= 1.5)
+        self.beside_floor("start-up", "s", samples, floor, "ours ≤ the floor's + 0.1 s",
+                          median(samples) <= median(floor) + 0.1)
 
     def accuracy(self, seconds, runs):
         # The first spacing is left out: the first page reaches the server late while the web engine
@@ -364,11 +379,14 @@ class Bench:
         return cpu_percent(program.pid, self.o.idle_seconds)
 
     def idle(self):
-        ours, theirs = [], []
+        ours, theirs, floor = [], [], []
         for _ in range(self.o.idle_runs):
             # The wait outlasts the measurement: the page is fetched once.
             program = self.launch([f"/f={self.static}", f"/t={self.o.idle_seconds + 15}"])
             ours.append(self.idle_percent(program, PLAIN[0]))
+            program.kill()
+            program = self.floor(self.static, self.o.idle_seconds + 15)
+            floor.append(self.idle_percent(program, PLAIN[0]))
             program.kill()
             if self.o.chromium:
                 program = self.chromium(self.server.url(PLAIN[0]))
@@ -378,7 +396,9 @@ class Bench:
                  median(ours) <= 0.5, "program + WebKit processes; median must meet the target")
         if theirs:
             self.row("idle cost: Chromium, same page, same time", "% of a core", theirs, note="browser + helpers")
-            self.row("idle cost: ours ÷ Chromium's (medians)", "ratio", [median(ours) / median(theirs)])
+            self.row("idle cost: ours ÷ Chromium's (medians)", "ratio", [median(ours) / median(theirs)], "≤ 0.5",
+                     median(ours) <= median(theirs) / 2)
+        self.beside_floor("idle cost", "% of a core", ours, floor, "≤ 1.15", median(ours) <= 1.15 * median(floor))
 
     def follow_visits(self, program, paths, who):
         # Follows a browser through the memory visits at one a second: processor time over
@@ -407,6 +427,9 @@ class Bench:
         program = self.launch([f"/f={self.site}", "/t=1"])
         busy, pss, anon, per_visit = self.follow_visits(program, PLAIN, "kestrova")
         program.kill()
+        program = self.floor(self.site, 1)
+        floor = self.follow_visits(program, PLAIN, "floor")
+        program.kill()
         theirs = None
         if self.o.chromium:
             program = self.chromium(self.server.url(REFRESHING[0]))
@@ -433,6 +456,12 @@ class Bench:
         note += f"; Chromium {theirs[1][-1] - theirs[1][0]:.1f} MB" if theirs else ""
         self.row(f"memory: growth from {self.o.visits[0]} to {self.o.visits[-1]} visits", "MB", [pss[-1] - pss[0]],
                  "≤ 10", pss[-1] - pss[0] <= 10, note)
+        self.beside_floor("busy cost", "% of a core", [busy], [floor[0]], "≤ 1.15", busy <= 1.15 * floor[0])
+        for kind, ours, theirs in (("PSS", pss, floor[1]), ("anonymous memory", anon, floor[2])):
+            self.row(f"memory: {kind} after {self.o.visits[-1]} visits: the floor", "MB", [theirs[-1]],
+                     note="WebKit alone; growth from " f"{self.o.visits[0]} visits {theirs[-1] - theirs[0]:.1f} MB")
+            self.row(f"memory: {kind} after {self.o.visits[-1]} visits: ours − the floor", "MB",
+                     [ours[-1] - theirs[-1]], "≤ 25", ours[-1] - theirs[-1] <= 25)
 
     def dialog(self, program, window, button, title):
         # Clicks the button and gives the keyboard to the file dialog it opens.
