@@ -91,10 +91,10 @@ def main(program, results):
            f"| anonymous memory, slope of the minute samples | {slope:.1f} MB per hour, {24 * slope:.1f} MB in 24 hours |",
            f"| result | {'FAILED' if problems else 'passed'} |\n"]
     out += [f"- {problem}" for problem in problems] + ([""] if problems else [])
-    out += ["Memory every minute (MB; anonymous in all, then of the program, its web processes and its network process):\n",
-            "| minute | PSS | anonymous | program | web | network |\n|---|---|---|---|---|---|"]
-    out += [f"| {at:.1f} | {m['pss']:.1f} | {m['anonymous']:.1f} | {m['program']:.1f} | {m['web']:.1f} | {m['network']:.1f} |"
-            for at, m in samples]
+    out += [f"Memory every minute from minute {samples[0][0]:.0f}, in MB:\n"]
+    out += [f"- {name}: " + ", ".join(f"{m[key]:.1f}" for _, m in samples) for key, name in (
+        ("pss", "PSS"), ("anonymous", "anonymous, in all"), ("program", "anonymous, the program"),
+        ("web", "anonymous, its web processes"), ("network", "anonymous, its network process"))]
     text = "\n".join(out) + "\n"
     print(text)
     with open(results, "a") as f:
