@@ -164,7 +164,7 @@ TEST(Handlers, Scenarios) {
     Fake f;
     f.command_line = s.command_line;
     if (s.setup) s.setup(f);
-    f.SetPlaylist(s.items);
+    f.form.lstPlayList.ReplaceAll(s.items);
     Form_Load(f.form);
     f.form.ckLoop.SetValue(CheckBox::kUnticked);
     for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,

@@ -179,7 +179,7 @@ TEST(Layout, TwipsFollowTheTextResolution) {
 // program or from the web page only says "here".
 TEST(ListEditing, AddRemoveAndDrops) {
   Fake f;
-  f.SetPlaylist({"a", "b"});
+  f.form.lstPlayList.ReplaceAll({"a", "b"});
   f.form.lstPlayList.SetListIndex(0);
   for (const char* typed : {"  c \t  ", "", "   ", "a"}) {
     f.form.txtItemToAdd.SetText(typed);
