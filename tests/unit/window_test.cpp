@@ -84,6 +84,7 @@ TEST(MainWindow, HoldsTheDesignsWordsAndPlaces) {
     const auto row = [](auto name, auto inside, auto... values) { return ::testing::PrintToString(std::tuple(std::string(name), std::string(inside), values...)); };
     EXPECT_EQ(row(c.Name(), c.Container() ? c.Container()->Name() : "", c.Left(), c.Top(), c.Width(), c.Height(), c.Caption(), c.ToolTip()),
               row(r.name, r.inside, r.left, r.top, r.width, r.height, std::string(r.caption), std::string(r.tooltip)));
+    EXPECT_NE(c.AccessibleName(), "") << c.Name() << " has no name for a screen reader";
   }
   Lines seen;
   for (const MenuItem* m : f.form.Menus()) seen.push_back((m->Parent() ? m->Parent()->Name() + "/" : "") + m->Name() + " " + m->Caption());
