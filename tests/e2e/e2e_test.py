@@ -70,23 +70,19 @@ def describe(requests):
     return ", ".join(f"{b.target} (+{b.at - a.at:.2f} s)" for a, b in zip(requests[:1] + requests, requests))
 
 
+def ask(question, otherwise):
+    # psutil's answer about a process, or `otherwise` when the process has gone meanwhile.
+    with contextlib.suppress(psutil.Error):
+        return question()
+    return otherwise
+
+
 def descendants(root):
     # The processes below `root` now, as psutil's, which tell a process from a later one with its pid.
-    with contextlib.suppress(psutil.Error):
-        return {p: command(p) for p in psutil.Process(root).children(recursive=True)}
-    return {}
+    return ask(lambda: {p: command(p) for p in psutil.Process(root).children(recursive=True)}, {})
 
 
-def command(process):
-    with contextlib.suppress(psutil.Error):
-        return " ".join(process.cmdline())
-    return ""
-
-
-def connections(process):
-    with contextlib.suppress(psutil.Error):
-        return process.connections()
-    return []
+def command(process): return ask(lambda: " ".join(process.cmdline()), "")
 
 
 def still_running(processes):
@@ -95,8 +91,7 @@ def still_running(processes):
 
 def kill(processes):
     for p in still_running(processes):
-        with contextlib.suppress(psutil.Error):
-            p.kill()
+        ask(p.kill, None)
 
 
 def xdotool(*args):
@@ -235,7 +230,7 @@ def soak(scratch, minutes, tick=lambda pid, elapsed: None):
         stopped = time.monotonic()
         problems += [] if stop_ends_run(program, window, server) else ["requests went on after the stop"]
         problems += [f"survived the kill: {killed[p]}" for p in still_running(killed)]
-        waiting = [c for p in descendants(program.pid) for c in connections(p) if c.raddr == silent.getsockname()]
+        waiting = [c for p in descendants(program.pid) for c in ask(p.connections, []) if c.raddr == silent.getsockname()]
         processes = len(descendants(program.pid))
     finally:
         program.kill()
