@@ -107,14 +107,6 @@ def windows(pid):
 KEY = ("key", "--clearmodifiers", "--delay", "60")  # xdotool's, for keys whatever modifiers are down
 
 
-def menu(pid, window, key):
-    # Opens a menu by its access key and returns once it shows.
-    xdotool("windowactivate", "--sync", window)
-    before = len(windows(pid))
-    xdotool(*KEY, "alt+" + key)
-    until(lambda: len(windows(pid)) > before, 5)
-
-
 class Program:
     def __init__(self, args, scratch, **environment):
         env = dict(os.environ, XDG_CACHE_HOME=scratch + "/cache", XDG_CONFIG_HOME=scratch + "/config",
@@ -141,8 +133,12 @@ class Program:
 
 
 def stop_ends_run(program, window, server):
-    # File > Stop by its access keys; true when no request comes in the 2.5 s after it.
-    menu(program.pid, window, "f")
+    # File > Stop by its access keys, the second once the menu shows; true when no request comes in the
+    # 2.5 s after it.
+    xdotool("windowactivate", "--sync", window)
+    before = len(windows(program.pid))
+    xdotool(*KEY, "alt+f")
+    until(lambda: len(windows(program.pid)) > before, 5)
     xdotool(*KEY, "t")
     time.sleep(3)
     return not [r for r in server.seen() if r.at > time.monotonic() - 2.5]
@@ -310,20 +306,6 @@ class EndToEnd(unittest.TestCase):
         self.program = Program(args, self.scratch, **environment)
         return self.program
 
-    def assert_ends_at_once(self, how, key):
-        # The program ends within a moment, by itself, with status 0, and its helpers with it.
-        self.program.helpers.update(descendants(self.program.pid))
-        self.assertTrue(self.program.helpers, "no web engine processes in sight")
-        pressed = time.monotonic()
-        xdotool(*KEY, key)
-        status = self.program.process.wait(10)
-        print(f"\n{how}: ended {time.monotonic() - pressed:.3f} s after the keys", file=sys.stderr)
-        self.assertLess(time.monotonic() - pressed, 0.5, how)
-        self.assertEqual(status, 0, how)
-        self.assertNotRegex(self.program.errors().lower(), "gtk-critical|gtk-warning|assert", how)
-        time.sleep(2)
-        self.assertEqual([self.program.helpers[p] for p in still_running(self.program.helpers)], [], how)
-
     def test_run(self):
         # An unquoted path with blanks reaches the program as separate words; it joins them.
         window = self.launch(*self.playlist(self.pages, "My Lists/a b.txt").split(" "), "/t=1").main_window()
@@ -350,22 +332,28 @@ class EndToEnd(unittest.TestCase):
         xdotool(*no_cache)
         self.assertEqual(len(self.server.wait(self.pages, 7, 3)), 7, "No Cache on again")
 
-        # Stop ends the run; the program goes on.
-        self.assertTrue(stop_ends_run(self.program, window, self.server))
-        menu(self.program.pid, window, "f")
-        self.assert_ends_at_once("File > Exit", "x")
-
     def test_closing(self):
-        # Closing the window ends the program at once in a long wait, and while a page's endless
-        # script keeps its web process busy: the program ends that process before each navigation and
-        # waits for a fresh one to take the page.
+        # Closing the window ends the program within a moment, by itself, with status 0, and its helpers
+        # with it: in a long wait, and while a page's endless script keeps its web process busy (the
+        # program ends that process before each navigation and waits for a fresh one to take the page).
         self.server.routes["/endless.html"] = script_page("for (;;) {}")
         for how, page, interval in (("in a /t=300 wait", "/wait.html", "300"),
                                     ("web process stuck", "/endless.html", "1")):
             window = self.launch(self.playlist([page], f"{interval}.txt"), f"/t={interval}").main_window()
             self.server.wait([page], 2 if interval == "1" else 1, 20)
             xdotool("windowactivate", "--sync", window)
-            self.assert_ends_at_once(how, "alt+F4")
+            helpers = self.program.helpers
+            helpers.update(descendants(self.program.pid))
+            self.assertTrue(helpers, "no web engine processes in sight")
+            pressed = time.monotonic()
+            xdotool(*KEY, "alt+F4")
+            status = self.program.process.wait(10)
+            print(f"\n{how}: ended {time.monotonic() - pressed:.3f} s after the keys", file=sys.stderr)
+            self.assertLess(time.monotonic() - pressed, 0.5, how)
+            self.assertEqual(status, 0, how)
+            self.assertNotRegex(self.program.errors().lower(), "gtk-critical|gtk-warning|assert", how)
+            time.sleep(2)
+            self.assertEqual([helpers[p] for p in still_running(helpers)], [], how)
 
     def test_without_focus(self):
         # Started from a script while the user works in another program (X), or where the compositor
