@@ -127,9 +127,8 @@ std::string Mirror(const Window& window, bool shown) {
       value = GTK_IS_ENTRY(w)          ? gtk_entry_get_text(GTK_ENTRY(w))
               : GTK_IS_CHECK_BUTTON(w) ? (gtk_toggle_button_get_active(GTK_TOGGLE_BUTTON(w)) ? "1" : "0")
                                        : "";
-      if (auto* list = dynamic_cast<wxListBox*>(window.Widget(*c))) {
+      if (auto* list = dynamic_cast<wxListBox*>(window.Widget(*c)))
         value = Rows(list->GetStrings()) + std::to_string(list->GetSelection());
-      }
       int x = 0, y = 0;
       gtk_widget_translate_coordinates(w, gtk_widget_get_parent(w), 0, 0, &x, &y);
       at = std::to_string(x) + "," + std::to_string(y) + " " + std::to_string(gtk_widget_get_allocated_width(w)) + "x" +

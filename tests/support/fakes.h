@@ -29,16 +29,10 @@ void Click(Form2& form) {
 // Thrown where the program ends, so that a test sees where it ended.
 struct ProgramEnded {};
 
-class Fake : public Browser,
-             public UrlCache,
-             public FileDialog,
-             public MessageBoxes,
-             public Clock,
-             public EventPump,
-             public RandomSource,
-             public Application,
-             public LineFile,
-             public FileStore {
+// clang-format off
+class Fake : public Browser, public UrlCache, public FileDialog, public MessageBoxes, public Clock, public EventPump,
+             public RandomSource, public Application, public LineFile, public FileStore {
+  // clang-format on
  public:
   Fake() { WireForm(form); }
   // A run whose stop was lost fails here instead of hanging the test.
