@@ -89,8 +89,6 @@ TEST(Handlers, Scenarios) {
        true},
       {"File > Stop in a wait", {"a", "b", "c"}, {start}, {{35000, Click<&Form2::Stop>}},
        "35000 browser stop|36000 lstPlayList 2|36000 txt_url1 c|36000 run ended", true, 35000},
-      {"Stop at the last item", {"a", "b"}, {start}, {{35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|36000 browser stop|"
-       "36000 run ended", true, 35000},
       {"Stop with Loop ticked", {"a", "b"}, {start}, {{0, LoopOn}, {35000, Click<&Form2::Stop>}}, "35000 browser stop|36000 url1_count_txt 1|"
        "36000 silent on|36000 lstPlayList 0|36000 txt_url1 a|36000 run ended", true, 35000},
       {"Stop with Exit ticked", {"a", "b"}, {start}, {{0, ExitOn}, {35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|"
