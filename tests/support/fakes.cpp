@@ -54,12 +54,6 @@ void Fake::ProcessEvents() {
   RunDueActions(now_ms);
 }
 
-void Fake::ProcessEventsUntil(std::int64_t deadline_ms) {
-  RunDueActions(deadline_ms);
-  now_ms = std::max(now_ms, deadline_ms);
-  ProcessEvents();
-}
-
 void Fake::ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) {
   RunDueActions(deadline_ms, done);
   if (!done()) now_ms = std::max(now_ms, deadline_ms);

@@ -29,16 +29,10 @@ void Click(Form2& form) {
 // Thrown where the program ends, so that a test sees where it ended.
 struct ProgramEnded {};
 
-class Fake : public Browser,
-             public UrlCache,
-             public FileDialog,
-             public MessageBoxes,
-             public Clock,
-             public EventPump,
-             public RandomSource,
-             public Application,
-             public LineFile,
-             public FileStore {
+// clang-format off
+class Fake : public Browser, public UrlCache, public FileDialog, public MessageBoxes, public Clock, public EventPump,
+             public RandomSource, public Application, public LineFile, public FileStore {
+  // clang-format on
  public:
   Fake() { WireForm(form); }
   // A run whose stop was lost fails here instead of hanging the test.
@@ -51,8 +45,6 @@ class Fake : public Browser,
   void Watch(Control& control);
   // Runs the handlers in turn until the program ends.
   void Play(const std::vector<Handler>& handlers);
-  // The list box filled by the user.
-  void SetPlaylist(const Lines& items) { form.lstPlayList.ReplaceAll(items); }
 
   void Navigate(const std::string& url) override { Log("navigate " + url); }
   void Stop() override { Log("browser stop"); }
@@ -70,7 +62,7 @@ class Fake : public Browser,
   std::int64_t NowMs() override { return now_ms; }
   LocalTime Local() override { return local; }
   void ProcessEvents() override;
-  void ProcessEventsUntil(std::int64_t deadline_ms) override;
+  void ProcessEventsUntil(std::int64_t until_ms) override { ProcessEventsUntilDone(until_ms, Never); }
   void ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) override;
   void ReseedFromClock() override { ++reseeds; }
   // The scripted draws in turn, then the last one again.
@@ -114,8 +106,8 @@ class Fake : public Browser,
     T front = queue.front();
     return queue.pop_front(), front;
   }
-  void RunDueActions(
-      std::int64_t until_ms, const std::function<bool()>& done = [] { return false; });
+  static bool Never() { return false; }
+  void RunDueActions(std::int64_t until_ms, const std::function<bool()>& done = Never);
 
   Lines journal_;
   std::multimap<std::int64_t, std::function<void()>> actions_;

@@ -57,12 +57,20 @@ Tree Snapshot(const fs::path& root) {
   return seen;
 }
 
-// Runs `save` as a user who does not own the scratch folder: a child process of uid 4242 where we
-// are root, whom no permission bit stops; ourselves otherwise.
-bool AsAnotherUser(const std::function<bool()>& save) {
-  if (::geteuid() != 0) return save();
+// Runs `save` in a child process, so that the test's own umask and limits stay as they were: with
+// `umask`, with a file size limit of 100 bytes when `capped`, and when `theirs` as a user who does
+// not own the scratch folder (uid 4242 where we are root, whom no permission bit stops; ourselves
+// otherwise).
+bool SavesInChild(mode_t umask, bool capped, bool theirs, const std::function<bool()>& save) {
   const pid_t child = ::fork();
-  if (child == 0) ::_exit(::setgid(4343) == 0 && ::setuid(4242) == 0 && save() ? 0 : 1);
+  if (child == 0) {
+    ::umask(umask);
+    std::signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of ending the process
+    const rlimit limit{100, 100};
+    if (capped && ::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(2);
+    if (theirs && ::geteuid() == 0 && (::setgid(4343) != 0 || ::setuid(4242) != 0)) ::_exit(2);
+    ::_exit(save() ? 0 : 1);
+  }
   int status = 0;
   return ::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
@@ -122,22 +130,13 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
 
       PosixFileStore store;
       const std::string path = name[0] == '/' ? name : dir / name;
-      const mode_t saved_umask = ::umask(c.umask);
-      rlimit saved_limit{};
-      ::getrlimit(RLIMIT_FSIZE, &saved_limit);
-      const auto old_handler = std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit capped{100, saved_limit.rlim_max};
-      if (c.capped) ::setrlimit(RLIMIT_FSIZE, &capped);
       ::chmod(dir.path.c_str(), c.folder);
       if (c.saved) {
         const auto save = [&] { return store.Replace(path, *c.saved); };
-        EXPECT_EQ(c.folder == 0700 ? save() : AsAnotherUser(save), !c.changed.empty()) << name;
+        EXPECT_EQ(SavesInChild(c.umask, c.capped, c.folder != 0700, save), !c.changed.empty()) << name;
       } else {
         EXPECT_EQ(store.Read(path), c.loaded) << name;
       }
-      ::setrlimit(RLIMIT_FSIZE, &saved_limit);
-      std::signal(SIGXFSZ, old_handler);
-      ::umask(saved_umask);
       ::chmod(dir.path.c_str(), 0700);
 
       EXPECT_EQ(Snapshot(dir.path), after) << name;

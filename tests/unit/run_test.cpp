@@ -22,19 +22,10 @@ using testing::Handler;
 using testing::Lines;
 
 Fake& Of(Form2& form) { return static_cast<Fake&>(form.services.app); }
-// Journals compared a line at a time, so that a failure shows the first line that differs.
-void ExpectSameLines(const std::string& journal, const std::string& expected) {
-  const auto lines = [](const std::string& text) {
-    Lines out{""};
-    for (char c : text) c == '|' ? (void)out.emplace_back() : out.back().push_back(c);
-    return out;
-  };
-  const Lines got = lines(journal), want = lines(expected);
-  const auto differ = std::ranges::mismatch(got, want);
-  if (differ.in1 != got.end() || differ.in2 != want.end())
-    ADD_FAILURE() << "line " << differ.in1 - got.begin() + 1 << " is '"
-                  << (differ.in1 != got.end() ? *differ.in1 : "(none)") << "', expected '"
-                  << (differ.in2 != want.end() ? *differ.in2 : "(none)") << "'\nwhole journal: " << journal;
+// A journal a line an entry, so that a failure shows the lines that differ.
+std::string AsLines(std::string journal) {
+  std::ranges::replace(journal, '|', '\n');
+  return journal;
 }
 // Journals the disabled controls, in tab order.
 void Locked(Form2& form) {
@@ -98,8 +89,6 @@ TEST(Handlers, Scenarios) {
        true},
       {"File > Stop in a wait", {"a", "b", "c"}, {start}, {{35000, Click<&Form2::Stop>}},
        "35000 browser stop|36000 lstPlayList 2|36000 txt_url1 c|36000 run ended", true, 35000},
-      {"Stop at the last item", {"a", "b"}, {start}, {{35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|36000 browser stop|"
-       "36000 run ended", true, 35000},
       {"Stop with Loop ticked", {"a", "b"}, {start}, {{0, LoopOn}, {35000, Click<&Form2::Stop>}}, "35000 browser stop|36000 url1_count_txt 1|"
        "36000 silent on|36000 lstPlayList 0|36000 txt_url1 a|36000 run ended", true, 35000},
       {"Stop with Exit ticked", {"a", "b"}, {start}, {{0, ExitOn}, {35000, Click<&Form2::stop_button>}}, "35000 browser stop|36000 url1_count_txt 1|"
@@ -108,10 +97,7 @@ TEST(Handlers, Scenarios) {
        "0 silent on|0 purge http://a/|0 navigate http://a/|30000 navigate http://b|60000 silent on|"
        "60000 navigate http://a|90000 purge http://b/|90000 navigate http://b/|120000 browser stop|"
        "120000 browser stop|120000 hide window|120000 end program"},
-      {"a start inside a wait", {"a", "b"}, {start}, {{35000, [](Form2& f) {
-                  f.Start.Click();
-                  ExitOn(f);
-                }}},
+      {"a start inside a wait", {"a", "b"}, {start}, {{35000, [](Form2& f) { f.Start.Click(), ExitOn(f); }}},
        "0 silent on|0 purge a|0 navigate a|30000 purge b|30000 navigate b|35000 silent on|35000 purge a|"
        "35000 navigate a|65000 purge b|65000 navigate b|95000 browser stop|95000 run ended|95900 run ended"},
       {"a shorter list meanwhile", {"a", "b", "c"}, {start}, {{0, CacheOff}, {5000, [](Form2& f) { f.lstPlayList.ReplaceAll({"x", "y"}); }}},
@@ -176,7 +162,7 @@ TEST(Handlers, Scenarios) {
     Fake f;
     f.command_line = s.command_line;
     if (s.setup) s.setup(f);
-    f.SetPlaylist(s.items);
+    f.form.lstPlayList.ReplaceAll(s.items);
     Form_Load(f.form);
     f.form.ckLoop.SetValue(CheckBox::kUnticked);
     for (Control* c : std::vector<Control*>{&f.form.lstPlayList, &f.form.txt_url1, &f.form.url1_count_txt,
@@ -184,7 +170,7 @@ TEST(Handlers, Scenarios) {
     for (auto [ms, action] : s.at) f.At(ms, [&f, action = action] { action(f.form); });
     f.Play(s.handlers);
     SCOPED_TRACE(s.name);
-    ExpectSameLines(f.Journal(s.since), s.journal);
+    EXPECT_EQ(AsLines(f.Journal(s.since)), AsLines(s.journal));
   }
 }
 

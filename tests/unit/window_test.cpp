@@ -84,6 +84,7 @@ TEST(MainWindow, HoldsTheDesignsWordsAndPlaces) {
     const auto row = [](auto name, auto inside, auto... values) { return ::testing::PrintToString(std::tuple(std::string(name), std::string(inside), values...)); };
     EXPECT_EQ(row(c.Name(), c.Container() ? c.Container()->Name() : "", c.Left(), c.Top(), c.Width(), c.Height(), c.Caption(), c.ToolTip()),
               row(r.name, r.inside, r.left, r.top, r.width, r.height, std::string(r.caption), std::string(r.tooltip)));
+    EXPECT_NE(c.AccessibleName(), "") << c.Name() << " has no name for a screen reader";
   }
   Lines seen;
   for (const MenuItem* m : f.form.Menus()) seen.push_back((m->Parent() ? m->Parent()->Name() + "/" : "") + m->Name() + " " + m->Caption());
@@ -179,7 +180,7 @@ TEST(Layout, TwipsFollowTheTextResolution) {
 // program or from the web page only says "here".
 TEST(ListEditing, AddRemoveAndDrops) {
   Fake f;
-  f.SetPlaylist({"a", "b"});
+  f.form.lstPlayList.ReplaceAll({"a", "b"});
   f.form.lstPlayList.SetListIndex(0);
   for (const char* typed : {"  c \t  ", "", "   ", "a"}) {
     f.form.txtItemToAdd.SetText(typed);
@@ -192,10 +193,8 @@ TEST(ListEditing, AddRemoveAndDrops) {
   f.form.txtItemToAdd.SetText("typed");
   // Dropped from: a button (no text), the current URL, the list with no entry selected, another
   // program, the page in the browser; then the list with an entry selected.
-  for (const Control* source : std::vector<const Control*>{&f.form.cmdAddItem, &f.form.txt_url1, &f.form.lstPlayList,
-                                                           nullptr, &f.form.WebBrowser1}) {
-    txtItemToAdd_Drop(f.form, source);
-  }
+  const std::vector<const Control*> sources{&f.form.cmdAddItem, &f.form.txt_url1, &f.form.lstPlayList, nullptr, &f.form.WebBrowser1};
+  for (const Control* source : sources) txtItemToAdd_Drop(f.form, source);
   f.form.lstPlayList.SetListIndex(0);
   txtItemToAdd_Drop(f.form, &f.form.lstPlayList);
   EXPECT_EQ(f.form.lstPlayList.Items(), (Lines{"b", "  c \t", "", "", "a", "d", "", "b"}));
@@ -207,17 +206,16 @@ TEST(ListEditing, AddRemoveAndDrops) {
 // neither reloads nor overwrites anything; a missing file leaves the list as it is. A list saved
 // under a name that begins with a dot loads again.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
-  const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt", dot = "/home/me/.keepalive.txt";
+  const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt", dot = "/home/me/.keepalive.txt", missing = "/lists/missing.txt";
   Fake f;
   f.files[a] = "c\r\nd\r\n";
-  f.answers = {a, b, std::nullopt, "/lists/missing.txt", "", c, dot, dot};
+  f.answers = {a, b, std::nullopt, missing, "", c, dot, dot};
   const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
   f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
           [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, save, save, save,
           [](Form2& form) { form.lstPlayList.Clear(); }, load});
   EXPECT_EQ(f.files[b] + f.files[c], "c\r\nd\r\nx\r\nedited\r\n");
   EXPECT_EQ(f.form.lstPlayList.Items(), Lines{"edited"});
-  const std::string missing = "/lists/missing.txt";
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
                              "|0 browser stop|0 open dialog at " + b + "|0 save dialog at " + missing +
                              "|0 save dialog at " + missing + "|0 save dialog at " + c + "|0 browser stop|0 open dialog at " + dot);
