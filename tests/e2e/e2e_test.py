@@ -132,13 +132,17 @@ class Program:
         self.stderr.close()
 
 
-def stop_ends_run(program, window, server):
-    # File > Stop by its access keys, the second once the menu shows; true when no request comes in the
-    # 2.5 s after it.
+def menu(pid, window, key):
+    # Opens a menu by its access key and returns once it shows.
     xdotool("windowactivate", "--sync", window)
-    before = len(windows(program.pid))
-    xdotool(*KEY, "alt+f")
-    until(lambda: len(windows(program.pid)) > before, 5)
+    before = len(windows(pid))
+    xdotool(*KEY, "alt+" + key)
+    until(lambda: len(windows(pid)) > before, 5)
+
+
+def stop_ends_run(program, window, server):
+    # File > Stop by its access keys; true when no request comes in the 2.5 s after it.
+    menu(program.pid, window, "f")
     xdotool(*KEY, "t")
     time.sleep(3)
     return not [r for r in server.seen() if r.at > time.monotonic() - 2.5]
