@@ -59,7 +59,7 @@ def percentile(values, p):
     return values[low] + (values[min(low + 1, len(values) - 1)] - values[low]) * (rank - low)
 
 
-def fixed(value, decimals): return "–" if math.isnan(value) else f"{value:.{decimals}f}"
+def fixed(value, decimals): return "–" if math.isnan(value) else f"{value:.{decimals}f}"  # inf stays "inf"
 
 
 def settle(needed, what):
@@ -222,7 +222,8 @@ class Bench:
     def beside_floor(self, figure, unit, ours, floor, target, met, note=""):
         # The floor's row, and ours ÷ floor's (medians) with the target on the two.
         self.row(f"{figure}: the floor", unit, floor, note="WebKit alone")
-        self.row(f"{figure}: ours ÷ the floor (medians)", "ratio", [median(ours) / median(floor)], target, met,
+        ratio = median(ours) / median(floor) if median(floor) else math.inf
+        self.row(f"{figure}: ours ÷ the floor (medians)", "ratio", [ratio], target, met,
                  note or f"ours {fixed(median(ours), 2)}, the floor {fixed(median(floor), 2)} {unit}")
 
     def pages_since(self, paths, since):

@@ -95,8 +95,9 @@ class EventPump {
   // Processes all pending window events and returns.
   virtual void ProcessEvents() = 0;
   // Waits on the window events until the clock reaches `deadline_ms`, handling each as it
-  // arrives, then processes what is pending as ProcessEvents does. It sleeps while nothing comes:
-  // no polling. A handler that runs long inside it can carry it past the deadline.
+  // arrives, those that come with the deadline included; one already past processes what is
+  // pending as ProcessEvents does. It sleeps while nothing comes: no polling. A handler that runs
+  // long inside it can carry it past the deadline.
   virtual void ProcessEventsUntil(std::int64_t deadline_ms) = 0;
   // As ProcessEventsUntil, but returns as soon as `done` holds after an event was handled.
   virtual void ProcessEventsUntilDone(std::int64_t deadline_ms, const std::function<bool()>& done) = 0;

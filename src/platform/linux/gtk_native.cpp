@@ -38,6 +38,8 @@ class CaptionOfItsOwn : public Base {
   bool GTKWidgetNeedsMnemonic() const override { return false; }
 };
 
+constexpr int kMostTurns = 1000;
+
 gboolean OnDeadline(gpointer reached) {
   *static_cast<bool*>(reached) = true;
   return G_SOURCE_REMOVE;
@@ -125,6 +127,14 @@ void SoonCall::Cancel() {
   pending_.reset();
 }
 
+void DispatchPending() {
+  // A source that stays ready (an idle handler that wants more) must not hold the caller: a bounded
+  // number of turns, each dispatching what is ready.
+  for (int turn = 0; turn < kMostTurns && g_main_context_pending(nullptr); ++turn)
+    g_main_context_iteration(nullptr, FALSE);
+  if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
+}
+
 void DispatchUntil(Clock& clock, std::int64_t deadline_ms, const std::function<bool()>& done) {
   // GLib's timer holds some 49 days at most: a longer slice of a very long interval waits in turns.
   for (std::int64_t left = deadline_ms - clock.NowMs(); left > 0 && !done(); left = deadline_ms - clock.NowMs()) {
@@ -133,6 +143,7 @@ void DispatchUntil(Clock& clock, std::int64_t deadline_ms, const std::function<b
     // waits in turn iterates the same context, so this timer also fires inside it, and this wait
     // ends as soon as that handler returns.
     bool reached = false;
+    const bool whole = left <= G_MAXUINT;
     g_autoptr(GSource) timer = g_timeout_source_new(static_cast<guint>(std::min<std::int64_t>(left, G_MAXUINT)));
     g_source_set_callback(timer, OnDeadline, &reached, nullptr);
     g_source_attach(timer, nullptr);
@@ -142,6 +153,9 @@ void DispatchUntil(Clock& clock, std::int64_t deadline_ms, const std::function<b
       if (wxTheApp != nullptr) wxTheApp->ProcessPendingEvents();
     }
     g_source_destroy(timer);
+    // GLib's clock has reached the deadline; ours may read it a millisecond short, and a second
+    // timer for that millisecond doubled the wake-ups of the interval's slices.
+    if (reached && whole) break;
   }
 }
 

@@ -141,6 +141,17 @@ void SoonCall::Schedule() {
 
 void SoonCall::Cancel() { pending_.reset(); }
 
+void DispatchPending() {
+  // A bounded number of messages: one that keeps coming must not hold the caller. wx's idle time
+  // follows what was dispatched, as its main loop gives it once the queue is empty.
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  int turn = 0;
+  for (; loop != nullptr && turn < 1000 && loop->Pending(); ++turn) loop->Dispatch();
+  if (wxTheApp == nullptr) return;
+  wxTheApp->ProcessPendingEvents();
+  if (turn > 0) wxTheApp->ProcessIdle();
+}
+
 void DispatchUntil(Clock& clock, std::int64_t deadline_ms, const std::function<bool()>& done) {
   // Each message is dispatched as it arrives, through wx's loop (so that dialog keys and
   // accelerators work), until the deadline; a handler that waits in turn dispatches the same queue.

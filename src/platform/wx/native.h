@@ -105,6 +105,11 @@ class SoonCall {
   std::shared_ptr<Pending> pending_;
 };
 
+// Dispatches what has arrived, without waiting. Unlike a yield of wx's, it forces no idle-time
+// processing on every window (wx asks for that itself when something happened): the interval
+// wait calls this a hundred times an interval, and the forced idle time was most of the program's
+// own processor time while browsing.
+void DispatchPending();
 // Dispatches the window's events as they arrive, nested inside another call if need be, until
 // `deadline_ms` or until `done` holds; then once more what is due.
 void DispatchUntil(Clock& clock, std::int64_t deadline_ms, const std::function<bool()>& done);
