@@ -22,27 +22,13 @@
 #include <wx/toplevel.h>
 
 #include "layout/twips_scale.h"
+#include "platform/win/wide_text.h"
 #include "platform/win/win_file_store.h"
 #include "platform/wx/native.h"
 #include "playlist/list_editing.h"
 
 namespace kestrova::wx {
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(size, 0)), L'\0');
-  if (size > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-  return wide;
-}
-
-std::string Utf8(const wchar_t* wide, std::size_t length) {
-  const int n = static_cast<int>(length);
-  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, n, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  if (size > 0) WideCharToMultiByte(CP_UTF8, 0, wide, n, utf8.data(), size, nullptr, nullptr);
-  return utf8;
-}
 
 // Text dropped from another program: the drop is answered, and what is offered is never read.
 class EntryDrops : public wxDropTarget {
@@ -196,7 +182,7 @@ std::string ExecutableFolder() {
     path.resize(path.size() * 2);
   }
   const std::size_t cut = path.find_last_of(L"\\/");
-  return Utf8(path.c_str(), cut == std::wstring::npos ? 0 : cut);
+  return Utf8FromWide(std::wstring_view(path).substr(0, cut == std::wstring::npos ? 0 : cut));
 }
 
 std::string CommandLineArguments(int, char**) {
@@ -207,7 +193,7 @@ std::string CommandLineArguments(int, char**) {
   std::string joined;
   for (int i = 1; words != nullptr && i < count; ++i) {
     if (i > 1) joined += ' ';
-    joined += Utf8(words[i], wcslen(words[i]));
+    joined += Utf8FromWide(words[i]);
   }
   LocalFree(words);
   return joined;
@@ -220,6 +206,6 @@ void EndProcessNow() {
   std::_Exit(0);
 }
 
-std::FILE* OpenToAppend(const std::string& path) { return _wfopen(Wide(path).c_str(), L"a"); }
+std::FILE* OpenToAppend(const std::string& path) { return _wfopen(WideFromUtf8(path).c_str(), L"a"); }
 
 }  // namespace kestrova::wx

@@ -1,5 +1,7 @@
 #include "platform/win/win_file_store.h"
 
+#include "platform/win/wide_text.h"
+
 #include <windows.h>
 
 #include <array>
@@ -30,11 +32,8 @@ class Handle {
 // The UTF-8 name as Windows takes it: wide, its slashes turned round, and a full path past the old
 // 260-character limit marked so that the system takes it as it stands.
 std::wstring WideName(const std::string& utf8) {
-  const int size =
-      MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  if (size <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(size), L'\0');
-  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
+  std::wstring wide = WideFromUtf8(utf8, true);
+  if (wide.empty()) return {};
   for (wchar_t& c : wide) c = c == L'/' ? L'\\' : c;
   const DWORD full_size = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
   if (full_size == 0) return wide;
