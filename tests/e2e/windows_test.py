@@ -34,8 +34,6 @@ class UnderWine(unittest.TestCase):
         self.addCleanup(self.program.kill)
         return self.program.main_window()
 
-    def purges(self): return e2e.read(self.trace).count(" purge ")
-
     def test_run(self):
         window = self.launch("/t=1")
         seen = self.server.wait(self.pages, 6, 30)
@@ -48,16 +46,10 @@ class UnderWine(unittest.TestCase):
         if os.environ.get("KESTROVA_SCREENSHOT"):
             subprocess.run(["import", "-window", window, os.environ["KESTROVA_SCREENSHOT"]], check=True)
 
-        # No Cache unticked, no entry of WinINet's cache is removed; ticked again, each visit's is.
-        # (Wine's cache keeps no page here: its requests reach the server either way.)
-        at = dict(line.split("=") for line in xdotool("getwindowgeometry", "--shell", window).split())
-        for ticked in (False, True):
-            xdotool("mousemove", str(int(at["X"]) + 633), str(int(at["Y"]) + 71), "sleep", "0.3", "click", "1")
-            before, clicked = self.purges(), time.monotonic()
-            time.sleep(2.5)
-            reached = len([r for r in self.server.seen(*self.pages) if r.at > clicked + 0.1])
-            print(f"\nNo Cache {'on' if ticked else 'off'}: {reached} requests in 2.5 s", file=sys.stderr)
-            self.assertEqual(self.purges() > before, ticked)
+        # No Cache reaches WinINet's cache: on the second pass each page's entry is there to remove.
+        # (Wine's engine fetches every page again whatever the cache holds; when No Cache is read
+        # is the core's rule, in the unit tables.)
+        self.assertGreaterEqual(e2e.read(self.trace).count(" (held)"), len(self.pages))
         self.assertTrue(e2e.stop_ends_run(self.program, window, self.server))
 
         # About opens and closes; Save writes the list with CR LF; File > Exit ends the program.
