@@ -16,9 +16,10 @@ class FileStore {
   // file is neither opened nor waited for.
   virtual std::optional<std::string> Read(const std::string& path) = 0;
   // Makes the file `path` names hold exactly `bytes`, following symbolic links to the file they
-  // name. Returns false when that failed; the old file is then as it was and nothing is left over,
-  // except where the file could only be written in place (a folder that takes no new file).
-  virtual bool Replace(const std::string& path, std::string_view bytes) = 0;
+  // name. Returns why that failed, in the system's words, or nothing when it did not; the old file
+  // is then as it was and nothing is left over, except where the file could only be written in
+  // place (a folder that takes no new file).
+  virtual std::string Replace(const std::string& path, std::string_view bytes) = 0;
 };
 
 }  // namespace kestrova

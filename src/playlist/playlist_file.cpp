@@ -1,6 +1,7 @@
 #include "playlist/playlist_file.h"
 
 #include <optional>
+#include <string>
 
 namespace kestrova {
 
@@ -16,8 +17,13 @@ void LoadPlayList(Form2& form) {
 
 void SavePlayList(Form2& form) {
   if (form.PlayListFile.empty()) return;
-  // Failures are silent, as for every file command.
-  (void)form.services.files.Replace(form.PlayListFile, FormatPlaylist(form.lstPlayList.Items()));
+  // A failed save is said, with the system's reason: silence would pass for success, and closing
+  // the program asks nothing, so the user would lose the list believing it saved.
+  const std::string reason = form.services.files.Replace(form.PlayListFile, FormatPlaylist(form.lstPlayList.Items()));
+  if (!reason.empty()) {
+    form.services.message_boxes.Show("Could not save the playlist to " + form.PlayListFile + ": " + reason + ".",
+                                     form.app_title);
+  }
 }
 
 }  // namespace kestrova

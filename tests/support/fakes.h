@@ -81,7 +81,10 @@ class Fake : public Browser, public UrlCache, public FileDialog, public MessageB
   std::optional<std::string> Read(const std::string& path) override {
     return files.contains(path) ? std::optional(files[path]) : std::nullopt;
   }
-  bool Replace(const std::string& path, std::string_view bytes) override { return files[path] = bytes, true; }
+  // A save under /full/ fails for want of room.
+  std::string Replace(const std::string& path, std::string_view bytes) override {
+    return path.starts_with("/full/") ? "No space left on device" : (files[path] = bytes, "");
+  }
 
   // `cost_ms`: every event processing takes this long (time spent in other handlers).
   std::int64_t now_ms = 0, cost_ms = 0;

@@ -90,6 +90,7 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
     mode_t umask = 022;
     bool capped = false;  // the file size limit stops the write part-way
     mode_t folder = 0700, file = 0640;
+    const char* reason = nullptr;  // why the save fails, where the row pins it
   };
   const std::string bytes = std::string(150, 'x') + "\r\n\0\xff\r\n"s;
   const std::string old = "http://old\r\n\0\xff\r\n"s;
@@ -99,12 +100,12 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
       {{"links/a"}, bytes, {{"old.txt", "file 640 " + theirs + bytes}}},
       {{"new.txt"}, bytes, {{"new.txt", "file 640 " + bytes}}, std::nullopt, 027},
       {{"links/new"}, bytes, {{"new.txt", "file 644 " + bytes}}},
-      {{"old.txt"}, bytes, {}, std::nullopt, 022, true},
+      {{"old.txt"}, bytes, {}, std::nullopt, 022, true, 0700, 0640, "File too large"},
       {{"missing/list.txt", "old.txt/list.txt", "folder", "fifo", "loop"}, bytes, {}},
       {{"old.txt", "links/a"}, std::nullopt, {}, old},
       {{"missing.txt", "folder", "fifo", "/dev/null"}, std::nullopt, {}},
       {{"old.txt"}, bytes, {{"old.txt", "file 640 " + theirs + bytes}}, std::nullopt, 022, false, 0555},
-      {{"new.txt"}, bytes, {}, std::nullopt, 022, false, 0555},
+      {{"new.txt"}, bytes, {}, std::nullopt, 022, false, 0555, 0640, "Permission denied"},
       {{"old.txt"}, bytes, {}, std::nullopt, 022, false, 0555, 0440},
       {{"pair.txt"}, bytes, {{"pair.txt", "file 644 " + bytes}, {"links/pair", "file 644 " + bytes}}},
       {{"shared.txt"}, bytes, {{"shared.txt", "file 666 " + bytes}}, std::nullopt, 022, false, 0777},
@@ -132,8 +133,8 @@ TEST(PosixFileStore, ReplacesWholeFilesAndReadsOnlyOrdinaryOnes) {
       const std::string path = name[0] == '/' ? name : dir / name;
       ::chmod(dir.path.c_str(), c.folder);
       if (c.saved) {
-        const auto save = [&] { return store.Replace(path, *c.saved); };
-        EXPECT_EQ(SavesInChild(c.umask, c.capped, c.folder != 0700, save), !c.changed.empty()) << name;
+        const auto save = [&] { return store.Replace(path, *c.saved) == (c.reason ? c.reason : ""); };
+        EXPECT_EQ(SavesInChild(c.umask, c.capped, c.folder != 0700, save), c.reason || !c.changed.empty()) << name;
       } else {
         EXPECT_EQ(store.Read(path), c.loaded) << name;
       }

@@ -204,21 +204,22 @@ TEST(ListEditing, AddRemoveAndDrops) {
 
 // Open and Save share the dialog's remembered name. A dialog cancelled, or closed without a name,
 // neither reloads nor overwrites anything; a missing file leaves the list as it is. A list saved
-// under a name that begins with a dot loads again.
+// under a name that begins with a dot loads again. A save that failed says why.
 TEST(FileCommands, ShareTheDialogsNameAndDoNothingWhenCancelled) {
   const std::string a = "/lists/a.txt", b = "/lists/b.txt", c = "/lists/c.txt", dot = "/home/me/.keepalive.txt", missing = "/lists/missing.txt";
   Fake f;
   f.files[a] = "c\r\nd\r\n";
-  f.answers = {a, b, std::nullopt, missing, "", c, dot, dot};
+  f.answers = {a, b, std::nullopt, missing, "", c, dot, dot, "/full/a.txt"};
   const Handler load = Click<&Form2::Load>, save = Click<&Form2::Save>;
   f.Play({Click<&Form2::cmdOpen>, [](Form2& form) { form.lstPlayList.AddItem("x"); }, Click<&Form2::cmdSave>,
           [](Form2& form) { form.lstPlayList.ReplaceAll({"edited"}); }, load, load, save, save, save,
-          [](Form2& form) { form.lstPlayList.Clear(); }, load});
+          [](Form2& form) { form.lstPlayList.Clear(); }, load, save});
   EXPECT_EQ(f.files[b] + f.files[c], "c\r\nd\r\nx\r\nedited\r\n");
   EXPECT_EQ(f.form.lstPlayList.Items(), Lines{"edited"});
   EXPECT_EQ(f.Journal(), "0 open dialog at |0 save dialog at " + a + "|0 browser stop|0 open dialog at " + b +
                              "|0 browser stop|0 open dialog at " + b + "|0 save dialog at " + missing +
-                             "|0 save dialog at " + missing + "|0 save dialog at " + c + "|0 browser stop|0 open dialog at " + dot);
+                             "|0 save dialog at " + missing + "|0 save dialog at " + c + "|0 browser stop|0 open dialog at " + dot +
+                             "|0 save dialog at " + dot + "|0 message Corvane: Could not save the playlist to /full/a.txt: No space left on device.");
 }
 
 // Each line is an entry: CR LF, LF and CR each end a line, a byte-order mark at the start is

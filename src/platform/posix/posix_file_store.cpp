@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <random>
 #include <system_error>
@@ -58,11 +59,11 @@ std::optional<SaveTarget> ResolveSaveTarget(const std::string& name) {
     if (!S_ISLNK(st.st_mode)) return SaveTarget{path, st};
     std::error_code error;
     const fs::path link = fs::read_symlink(path, error);
-    if (error) return std::nullopt;
+    if (error) return errno = error.value(), std::nullopt;
     // A relative link is relative to the folder holding it; an absolute one replaces the path.
     path = path.parent_path() / link;
   }
-  return std::nullopt;
+  return errno = ELOOP, std::nullopt;
 }
 
 // A name no other process picks: the exclusive creation below settles the rare clash, so this
@@ -110,6 +111,7 @@ bool WriteAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
     if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = EIO;  // nothing written and no reason given
     if (written <= 0) return false;
     bytes.remove_prefix(static_cast<std::size_t>(written));
   }
@@ -138,8 +140,10 @@ Route ReplaceAtomically(const SaveTarget& target, std::string_view bytes) {
     route = IsRefusal(errno) ? Route::Refused : Route::Failed;
   }
   if (route != Route::Done) {
+    const int error = errno;  // the failure's, not the clean-up's
     fd.Close();
     ::unlink(temporary_name.c_str());
+    errno = error;
     return route;
   }
   SyncFolder(target.path.parent_path());
@@ -152,6 +156,25 @@ bool WriteInPlace(const fs::path& path, std::string_view bytes) {
   struct stat st {};
   if (!fd.valid() || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   return ::ftruncate(fd.get(), 0) == 0 && WriteAll(fd.get(), bytes) && ::fsync(fd.get()) == 0 && fd.Close();
+}
+
+// Every step keeps errno as the call that failed set it.
+bool Save(const std::string& path, std::string_view bytes) {
+  const std::optional<SaveTarget> target = ResolveSaveTarget(path);
+  if (!target) return false;
+  // A folder, FIFO or device in the way is never swapped for an ordinary file.
+  if (target->existing && !S_ISREG(target->existing->st_mode)) return errno = 0, false;
+  // A file with other names keeps them only when it is written in place.
+  if (target->existing && target->existing->st_nlink > 1) return WriteInPlace(target->path, bytes);
+
+  switch (ReplaceAtomically(*target, bytes)) {
+    case Route::Done: return true;
+    case Route::Failed: return false;
+    case Route::Refused: break;
+  }
+  // The folder takes no new file, or the old one may not be swapped: a plain save writes the file
+  // itself, as the user who may write it expects, at the cost of the old content on a failure.
+  return target->existing && WriteInPlace(target->path, bytes);
 }
 
 }  // namespace
@@ -177,22 +200,10 @@ std::optional<std::string> PosixFileStore::Read(const std::string& path) {
   }
 }
 
-bool PosixFileStore::Replace(const std::string& path, std::string_view bytes) {
-  const std::optional<SaveTarget> target = ResolveSaveTarget(path);
-  if (!target) return false;
-  // A folder, FIFO or device in the way is never swapped for an ordinary file.
-  if (target->existing && !S_ISREG(target->existing->st_mode)) return false;
-  // A file with other names keeps them only when it is written in place.
-  if (target->existing && target->existing->st_nlink > 1) return WriteInPlace(target->path, bytes);
-
-  switch (ReplaceAtomically(*target, bytes)) {
-    case Route::Done: return true;
-    case Route::Failed: return false;
-    case Route::Refused: break;
-  }
-  // The folder takes no new file, or the old one may not be swapped: a plain save writes the file
-  // itself, as the user who may write it expects, at the cost of the old content on a failure.
-  return target->existing && WriteInPlace(target->path, bytes);
+std::string PosixFileStore::Replace(const std::string& path, std::string_view bytes) {
+  errno = 0;
+  if (Save(path, bytes)) return {};
+  return errno != 0 ? std::strerror(errno) : "not an ordinary file";
 }
 
 }  // namespace kestrova

@@ -10,7 +10,7 @@ namespace kestrova {
 class PosixFileStore : public FileStore {
  public:
   std::optional<std::string> Read(const std::string& path) override;
-  bool Replace(const std::string& path, std::string_view bytes) override;
+  std::string Replace(const std::string& path, std::string_view bytes) override;
 };
 
 }  // namespace kestrova

@@ -90,8 +90,10 @@ Route ReplaceAtomically(const std::wstring& target, bool exists, std::string_vie
     const DWORD error = GetLastError();
     file.Close();
     DeleteFileW(temporary.c_str());
+    SetLastError(error);  // the failure's, not the clean-up's
     return written && IsRefusal(error) ? Route::Refused : Route::Failed;
   }
+  SetLastError(ERROR_FILE_EXISTS);
   return Route::Failed;
 }
 
@@ -108,6 +110,30 @@ DWORD LinkCount(const std::wstring& target) {
                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   BY_HANDLE_FILE_INFORMATION info{};
   return file.valid() && GetFileInformationByHandle(file.get(), &info) ? info.nNumberOfLinks : 1;
+}
+
+// Every step leaves the last error as the call that failed set it.
+bool Save(const std::string& path, std::string_view bytes) {
+  const std::wstring target = WideName(path);
+  if (target.empty()) return SetLastError(ERROR_INVALID_NAME), false;
+  const DWORD attributes = GetFileAttributesW(target.c_str());
+  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
+  // A folder or device in the way is never swapped for an ordinary file, and a file the user made
+  // read-only is not written.
+  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY)) != 0) {
+    return SetLastError(ERROR_ACCESS_DENIED), false;
+  }
+  // A file with other names keeps them only when it is written in place.
+  if (exists && LinkCount(target) > 1) return WriteInPlace(target, bytes);
+  switch (ReplaceAtomically(target, exists, bytes)) {
+    case Route::Done:
+      // Not every implementation of ReplaceFileW carries the old file's attributes over.
+      if (exists) (void)SetFileAttributesW(target.c_str(), attributes);
+      return true;
+    case Route::Failed: return false;
+    case Route::Refused: break;
+  }
+  return exists && WriteInPlace(target, bytes);
 }
 
 }  // namespace
@@ -129,27 +155,19 @@ std::optional<std::string> WinFileStore::Read(const std::string& path) {
   }
 }
 
-bool WinFileStore::Replace(const std::string& path, std::string_view bytes) {
-  const std::wstring target = WideName(path);
-  if (target.empty()) return false;
-  const DWORD attributes = GetFileAttributesW(target.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  // A folder or device in the way is never swapped for an ordinary file, and a file the user made
-  // read-only is not written.
-  if (exists && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_READONLY)) != 0) {
-    return false;
-  }
-  // A file with other names keeps them only when it is written in place.
-  if (exists && LinkCount(target) > 1) return WriteInPlace(target, bytes);
-  switch (ReplaceAtomically(target, exists, bytes)) {
-    case Route::Done:
-      // Not every implementation of ReplaceFileW carries the old file's attributes over.
-      if (exists) (void)SetFileAttributesW(target.c_str(), attributes);
-      return true;
-    case Route::Failed: return false;
-    case Route::Refused: break;
-  }
-  return exists && WriteInPlace(target, bytes);
+std::string WinFileStore::Replace(const std::string& path, std::string_view bytes) {
+  SetLastError(ERROR_SUCCESS);
+  if (Save(path, bytes)) return {};
+  const DWORD error = GetLastError();
+  wchar_t* text = nullptr;
+  const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                          FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                                      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason = length > 0 ? Utf8FromWide(std::wstring_view(text, length)) : "error " + std::to_string(error);
+  LocalFree(text);
+  // The system's sentence, without its full stop and trailing blanks: the caller makes its own.
+  while (!reason.empty() && (reason.back() == ' ' || reason.back() == '.')) reason.pop_back();
+  return reason;
 }
 
 }  // namespace kestrova

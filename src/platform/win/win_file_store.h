@@ -11,7 +11,7 @@ namespace kestrova {
 class WinFileStore : public FileStore {
  public:
   std::optional<std::string> Read(const std::string& path) override;
-  bool Replace(const std::string& path, std::string_view bytes) override;
+  std::string Replace(const std::string& path, std::string_view bytes) override;
 };
 
 }  // namespace kestrova
