@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 # A long run of the real program over the end-to-end soak's mixture (ordinary pages, each followed
-# by a hostile entry) at one second a page, No Cache and Loop on, with the soak's own checks. Every
-# minute it writes down the memory of the program, its web processes and its network process, and
+# by a hostile entry) at one second a page, No Cache and Loop on, with the soak's own checks; its
+# web process is killed once and one server goes away for a while. Every minute it writes down the memory of the program, its web processes and its network process, and
 # appends what it measured to a results file.
 #
 #   soak.py PROGRAM RESULTS_FILE     (under scripts/run-under-x; SOAK_MINUTES sets the length, 60 unless set)
@@ -46,25 +46,47 @@ def slope_per_hour(points):
 def main(program, results):
     e2e_test.PROGRAM = program
     minutes = float(os.environ.get("SOAK_MINUTES", "60"))
-    samples = []  # (minute, memory)
+    samples, killed, returned = [], {}, []  # samples: (minute, memory)
 
-    def tick(pid, elapsed):
+    def tick(run):
+        elapsed = time.monotonic() - run.started
         if elapsed >= 60 * (len(samples) + 1):
-            samples.append((elapsed / 60, memory(pid)))
+            samples.append((elapsed / 60, memory(run.program.pid)))
             m = samples[-1][1]
             print(f"soak: {elapsed / 60:.1f} min, PSS {m['pss']:.1f} MB, anonymous {m['anonymous']:.1f} MB",
                   file=sys.stderr)
+        # The web process killed once, 50 s in, just after an ordinary page ran its script.
+        if not killed and elapsed > 50 and [r.target for r in run.server.seen("/ran")[-1:]] == ["/ran?page=3"]:
+            killed.update({p: c for p, c in e2e_test.descendants(run.program.pid).items()
+                           if "WebKitWebProcess" in c and "bwrap" not in c})
+            e2e_test.kill(killed)
+        # One server away from 30 % of the run to 60 %.
+        if run.away and not returned and elapsed > minutes * 18:
+            run.port = run.away.server_port
+            run.away.shutdown(), run.away.server_close()
+            run.away = None
+        elif not run.away and elapsed > minutes * 36:
+            run.away = e2e_test.Server(run.port)
+            returned.append(time.monotonic())
 
     scratch = tempfile.mkdtemp(prefix="kestrova-soak-")
     try:
-        problems, figures = e2e_test.soak(scratch, minutes, tick)
+        problems, run = e2e_test.soak(scratch, minutes, tick)
+        # The server away was refused while away and visited again after its return.
+        away = "".join("u" if o == 200 else "d" if o == "refused" else "?"
+                       for o in getattr(run, "outcomes", {}).get("a server away for a while", []))
+        problems += [] if re.fullmatch("u+d+u+", away) else [f"the server away: {away}"]
+        problems += [] if returned and run.away and run.away.seen() else ["the server's return was never visited"]
+        problems += [] if killed else ["the web process was never killed"]
+        requests = [int(line.split()[0]) / 1000 for line in e2e_test.read(run.trace).splitlines() if " navigate " in line]
+        late_ms = round(1000 * max((b - a - 1 for a, b in zip(requests, requests[1:])), default=0))
     finally:
         shutil.rmtree(scratch, True)
-    if not figures or not samples:
+    if not samples or not getattr(run, "seen", None):
         print("soak: " + "\n".join(problems or ["no memory sample was taken"]), file=sys.stderr)
         return 1
     first, last = samples[0][1], samples[-1][1]
-    counts = figures["counts"]
+    counts, run_minutes = run.counts, (run.seen[-1].at - run.started) / 60
     peak = max(m["pss"] for _, m in samples)
     growth = last["anonymous"] - first["anonymous"]
     slope = slope_per_hour([(at, m["anonymous"]) for at, m in samples])
@@ -74,15 +96,15 @@ def main(program, results):
         problems.append(f"anonymous memory grew by {growth:.1f} MB")
     load = " ".join(f"{x:.1f}" for x in os.getloadavg())
     out = [f"\n## Soak\n\nRun of {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}: `make soak SOAK_MINUTES={minutes:g}`, "
-           f"{figures['minutes']:.1f} minutes of browsing at /t=1, No Cache and Loop on, over {figures['entries']} entries: "
-           f"{len(counts)} ordinary pages, each followed by a hostile entry ({', '.join(figures['hostile'])}). "
+           f"{run_minutes:.1f} minutes of browsing at /t=1, No Cache and Loop on, over {len(run.entries)} entries: "
+           f"{len(counts)} ordinary pages, each followed by a hostile entry ({', '.join(run.names)}). "
            f"Program measured: {program}. Load average at the end {load}.\n",
            "| measure | value |\n|---|---|",
            f"| passes completed | {sum(counts) // len(counts)} |",
            f"| requests per ordinary page | {min(counts)} to {max(counts)} "
-           + ("(list order, none missing) |" if not figures["missing"] else f"({figures['missing']} visits missing) |"),
-           f"| ordinary pages that ran their script | {figures['ran']} of {sum(counts)} fetched |",
-           f"| worst delay from a navigation's due time to its request | {figures['late_ms']} ms |",
+           + ("(list order, none missing) |" if run.missing is None else "(some missing) |"),
+           f"| ordinary pages that ran their script | {len(run.server.seen('/ran'))} of {sum(counts)} fetched |",
+           f"| worst delay from a navigation's due time to its request | {late_ms} ms |",
            f"| memory (PSS, program + web engine processes) after the first minute | {first['pss']:.1f} MB |",
            f"| memory at the end | {last['pss']:.1f} MB |",
            f"| memory, highest of the minute samples | {peak:.1f} MB (limit {MEMORY_LIMIT_MB} MB) |",

@@ -266,10 +266,12 @@ TEST(Layout, FollowsTheWindowSystem) {
     window.frame->SetClientSize(size);
     // wx takes the new size at once; the window system answers each request later, in order, so
     // the size is settled when GTK has given the client area the last one asked.
-    ASSERT_TRUE(PumpUntil([&, size = size] {
-      GtkWidget* area = window.frame->m_wxwindow;
-      return gtk_widget_get_allocated_width(area) == size.x && gtk_widget_get_allocated_height(area) == size.y;
-    }, 10s));
+    ASSERT_TRUE(PumpUntil(
+        [&, size = size] {
+          GtkWidget* area = window.frame->m_wxwindow;
+          return gtk_widget_get_allocated_width(area) == size.x && gtk_widget_get_allocated_height(area) == size.y;
+        },
+        10s));
     EXPECT_TRUE(PumpUntil([&, warns = warns] { return twips() == client() && seen.empty() != warns; }, 10s))
         << "model " << twips().x << "x" << twips().y << " twips, " << seen.size() << " boxes";
     ExpectMirrored(window);
