@@ -25,6 +25,7 @@ sys.dont_write_bytecode = True  # nothing of the bench left behind in tests/
 sys.path.insert(0, os.path.join(HERE, "..", "tests", "e2e"))
 import e2e_test as e2e  # noqa: E402
 from e2e_test import KEY, until, windows, write, xdotool  # noqa: E402
+from soak import mixture  # noqa: E402
 
 SOURCE = os.path.dirname(HERE)
 CHROMIUM = "/usr/bin/chromium"
@@ -540,7 +541,7 @@ class Bench:
         # The soak's playlist at /t=1: how late each navigation comes after its due time, one interval
         # after the navigation before, both as the program's trace writes them down.
         server = e2e.Server()
-        entries, *rest = e2e.mixture(server, self.scratch)
+        entries, *rest = mixture(server, self.scratch)
         try:
             program = self.launch([f"/f={write(f'{self.scratch}/mixture.txt', *entries)}", "/t=1"])
             time.sleep(self.o.mixture_seconds)
