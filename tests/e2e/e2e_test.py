@@ -189,7 +189,8 @@ def interleave(server, hostile):
 def hostile_problems(server, scratch, hostile, ordinary, payload):
     # What the hostile entries got: no credentials sent after a 401, no download retried, the
     # redirect loop followed within bounds, no window opened, nothing read from another file (the
-    # page that tries ran), nothing saved. Each hostile entry comes as often as the page before it, or once less.
+    # page that tries ran), nothing saved. Each hostile entry comes as often as the page before it,
+    # or once less.
     seen = server.seen(*ordinary)
     v = {h[0]: [r.path for r in seen].count(p) for h, p in zip(hostile, ordinary)}
     problems = [f"{path} requested {len(server.seen(path))} times, not {low} to {high}" for path, low, high in (
@@ -301,12 +302,14 @@ class EndToEnd(unittest.TestCase):
     def test_hostile(self):
         # Two passes at /t=1, No Cache on: every ordinary page comes in its turn whatever the entry
         # before it did, no window but the main one shows, the window still answers (File > Stop
-        # from the keyboard ends the run), and the hostile entries got nothing.
+        # from the keyboard ends the run), the web process runs in its sandbox, and the hostile
+        # entries got nothing.
         hostile, payload = hostile_pages(self.server, self.scratch)
         entries, ordinary = interleave(self.server, hostile)
         window, intruders = self.launch(self.playlist(entries), "/t=1").main_window(), set()
         until(lambda: intruders.update(n for i, n in windows(self.program.pid).items() if i != window) or
               len(self.server.seen(*ordinary)) >= 2 * len(ordinary), 120, 0.5)
+        self.assertTrue(any("bwrap" in c for c in descendants(self.program.pid).values()), "no sandbox")
         self.assertTrue(stop_ends_run(self.program, window, self.server), "requests went on after the stop")
         seen = [r.path for r in self.server.seen(*ordinary)]
         self.assertEqual(seen, (ordinary * 3)[:max(len(seen), 2 * len(ordinary))], self.program.errors())

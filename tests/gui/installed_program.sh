@@ -2,9 +2,10 @@
 # The program as a user gets it. The Debian package CPack makes of the configured build: the tree
 # under /usr that cmake --install makes and nothing else, and no complaint from Debian's rules
 # (lintian, which also finds a library the program needs and the package does not declare, an
-# unstripped executable and an absolute link) or AppStream's. Then the package's tree, started through its bin link from another folder, Help >
-# Contents from the keyboard: the help page can only appear if the program found its application
-# folder through the link. The desktop icons installed are the window's own globe as drawn today.
+# unstripped executable and an absolute link) or AppStream's. Then the package's tree, started
+# through its bin link from another folder, Help > Contents from the keyboard: the help page can
+# only appear if the program found its application folder through the link. The desktop icons
+# installed are the window's own globe as drawn today.
 #   installed_program.sh <build folder> <kestrova_make_icons>     (under scripts/run-under-x)
 set -euo pipefail
 tmp=$(mktemp -d)
